@@ -13,3 +13,6 @@ uint32_t Crc32_Block(const void* data, size_t len);
 // Lower-cases A-Z in place; both bytes of a Shift-JIS double-byte character
 // are left alone. Stops at the terminating zero.
 void Str_ToLowerSjis(char* s);
+
+// Compiled script data files of qvbin.
+#include "files/script_data.h"

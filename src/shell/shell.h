@@ -28,3 +28,6 @@ int Sys_MessageBoxF(const char* caption, const char* format, ...);
 void* Mem_AllocZeroed(size_t size);
 // Shift-JIS to UTF-8 in a new heap string (free with std::free); null on failure.
 char* Str_SjisToUtf8(const char* sjis);
+
+// Engine windows, window procedure, input state and screen modes.
+#include "shell/window.h"

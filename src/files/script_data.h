@@ -1,0 +1,2 @@
+// Readers of the compiled script data files in qvbin.
+#pragma once

@@ -1,0 +1,2 @@
+// Renderer and presentation.
+#pragma once

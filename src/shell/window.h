@@ -1,0 +1,2 @@
+// Engine windows, the window procedure, input state and screen modes.
+#pragma once

@@ -1,0 +1,2 @@
+// Text and messages: message record, typing, line wrap, font slots, glyphs.
+#pragma once

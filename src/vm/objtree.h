@@ -1,0 +1,2 @@
+// Named object trees (layers, menus, tasks, sounds) and their paths.
+#pragma once

@@ -1,0 +1,2 @@
+// Tasks, the task runner and flow control.
+#pragma once
