@@ -1,2 +1,64 @@
-// Placeholder entry until the start-up sequence exists.
-int Boot_Main(int, char**) { return 0; }
+// Process entry: single instance, paths, appended data, then the engine.
+#include <cstdio>
+
+#include "platform/fs.h"
+#include "platform/msgbox.h"
+#include "shell/shell.h"
+
+std::mutex g_SoundLock;
+std::atomic<uint8_t> g_RestartRequested{0};
+std::atomic<uint8_t> g_AppRunning{0};
+
+namespace {
+
+// Runs the engine proper: the start-up sequence, the message loop and the
+// ordered shut-down. Returns the exit code of the loop.
+//
+// Call point of the start-up code: Sys_Startup, and when it returns 0 the
+// message loop until g_AppRunning is cleared, then Boot_Shutdown. Until
+// that code exists the engine ends here cleanly after the entry checks.
+int Boot_RunEngine() { return 0; }
+
+int Finish(int code) {
+  Boot_ReleaseMutexes();
+  return code;
+}
+
+}  // namespace
+
+int Boot_Run(int argc, char** argv) {
+  g_ProcessArgc = argc;
+  g_ProcessArgv = argv;
+  if (!Boot_TakeStartLock()) return 0;  // another copy is starting right now
+  Boot_InitPaths();
+  if (g_ModulePathHost.empty()) {
+    std::fprintf(stderr, "cannot find the path of the running program\n");
+    return Finish(1);
+  }
+  int instance = Boot_TakeInstanceLock();
+  if (instance == 0) return Finish(0);  // the running copy was asked to the front
+  if (instance < 0) {
+    std::fprintf(stderr, "cannot take the instance lock\n");
+    return Finish(1);
+  }
+  Boot_ReleaseMutex(0);
+  // The host folder keeps its case: the lower-cased engine form of the
+  // path would not name it on a case-sensitive file system.
+  if (!Fs_SetCurrentDir(g_ExeDirHost)) {
+    std::fprintf(stderr, "cannot enter the program's folder %s\n", g_ExeDirHost.c_str());
+    return Finish(1);
+  }
+  // A program whose own size cannot be read cannot go on; that is a failed
+  // start, not a success.
+  if (Boot_CheckAppendedData() < 0) return Finish(1);
+  if (g_ScreenSaverMode && Boot_HandleScreenSaverArgs(argc, argv) != 0) return Finish(0);
+  int code = Boot_RunEngine();
+  Boot_ReleaseMutexes();
+  if (g_RestartRequested) Boot_Restart(g_ModulePathHost);
+  return code;
+}
+
+int Boot_Main(int argc, char** argv) {
+  MsgBox_SetInteractive(true);
+  return Boot_Run(argc, argv);
+}

@@ -1,0 +1,184 @@
+// Decoding a 1920x1080 PNG and JPEG into a layer, beside each library's own
+// plain decode of the same file into a buffer.
+#include <benchmark/benchmark.h>
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "files/files.h"
+#include "graphics/graphics.h"
+
+namespace {
+
+constexpr uint32_t kW = 1920, kH = 1080;
+
+// A photo-like picture: smooth gradients with some noise.
+std::vector<uint8_t> Rgb() {
+  std::vector<uint8_t> p(size_t(kW) * kH * 3);
+  std::mt19937 rng(5);
+  for (uint32_t y = 0; y < kH; y++)
+    for (uint32_t x = 0; x < kW; x++) {
+      uint8_t* q = &p[(size_t(y) * kW + x) * 3];
+      q[0] = uint8_t(x * 255 / kW + rng() % 8), q[1] = uint8_t(y * 255 / kH), q[2] = uint8_t((x + y) / 12);
+    }
+  return p;
+}
+
+void PngAppend(png_structp png, png_bytep d, png_size_t n) {
+  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(d), n);
+}
+void PngFlush(png_structp) {}
+
+const std::string& PngFile() {
+  static const std::string file = [] {
+    std::string out;
+    auto rgb = Rgb();
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, PngAppend, PngFlush);
+    png_set_IHDR(png, info, kW, kH, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (uint32_t y = 0; y < kH; y++) png_write_row(png, &rgb[size_t(y) * kW * 3]);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+  }();
+  return file;
+}
+
+const std::string& JpegFile() {
+  static const std::string file = [] {
+    auto rgb = Rgb();
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buf = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buf, &size);
+    c.image_width = kW, c.image_height = kH, c.input_components = 3, c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < kH) {
+      JSAMPROW r = &rgb[size_t(c.next_scanline) * kW * 3];
+      jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::string out(reinterpret_cast<char*>(buf), size);
+    jpeg_destroy_compress(&c);
+    std::free(buf);
+    return out;
+  }();
+  return file;
+}
+
+void DecodeIntoLayer(benchmark::State& st, int type) {
+  Pix_InitOps(1, 1);
+  Blend_InitTables();
+  const std::string& f = type == kFileTypePng ? PngFile() : JpegFile();
+  LayerImage rec;
+  for (auto _ : st) {
+    if (Img_DecodeMemory(&rec, type, reinterpret_cast<const uint8_t*>(f.data()), f.size(), "bench") != 0)
+      st.SkipWithError("decode failed");
+  }
+  std::free(rec.pixels);
+  st.SetItemsProcessed(int64_t(st.iterations()) * kW * kH);
+}
+BENCHMARK_CAPTURE(DecodeIntoLayer, png, int(kFileTypePng))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeIntoLayer, jpeg, int(kFileTypeJpg))->Unit(benchmark::kMillisecond);
+
+struct PngMem {
+  const std::string* f;
+  size_t pos;
+};
+void PngRead(png_structp png, png_bytep out, png_size_t n) {
+  auto* m = static_cast<PngMem*>(png_get_io_ptr(png));
+  std::memcpy(out, m->f->data() + m->pos, n);
+  m->pos += n;
+}
+
+std::vector<uint8_t>& PlainBuffer() {
+  static std::vector<uint8_t> buf(size_t(kW) * kH * 3);
+  return buf;
+}
+
+// libpng's plain loop: RGB rows into one buffer.
+void PlainPng(const std::string& f) {
+  std::vector<uint8_t>& buf = PlainBuffer();
+  PngMem m{&f, 0};
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_read_fn(png, &m, PngRead);
+  png_read_info(png, info);
+  for (uint32_t y = 0; y < kH; y++) png_read_row(png, &buf[size_t(y) * kW * 3], nullptr);
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  benchmark::DoNotOptimize(buf.data());
+}
+void LibpngPlain(benchmark::State& st) {
+  for (auto _ : st) PlainPng(PngFile());
+  st.SetItemsProcessed(int64_t(st.iterations()) * kW * kH);
+}
+BENCHMARK(LibpngPlain)->Unit(benchmark::kMillisecond);
+
+// libjpeg's plain loop: RGB scanlines into one buffer.
+void PlainJpeg(const std::string& f) {
+  std::vector<uint8_t>& buf = PlainBuffer();
+  {
+    jpeg_decompress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&c);
+    jpeg_mem_src(&c, reinterpret_cast<const unsigned char*>(f.data()), f.size());
+    jpeg_read_header(&c, TRUE);
+    jpeg_start_decompress(&c);
+    while (c.output_scanline < c.output_height) {
+      JSAMPROW r = &buf[size_t(c.output_scanline) * kW * 3];
+      jpeg_read_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_decompress(&c);
+    jpeg_destroy_decompress(&c);
+    benchmark::DoNotOptimize(buf.data());
+  }
+}
+void LibjpegPlain(benchmark::State& st) {
+  for (auto _ : st) PlainJpeg(JpegFile());
+  st.SetItemsProcessed(int64_t(st.iterations()) * kW * kH);
+}
+BENCHMARK(LibjpegPlain)->Unit(benchmark::kMillisecond);
+
+// Both decodes of one file in the same run: our time over the library's.
+void DecodeRatio(benchmark::State& st, int type) {
+  Pix_InitOps(1, 1);
+  Blend_InitTables();
+  const std::string& f = type == kFileTypePng ? PngFile() : JpegFile();
+  LayerImage rec;
+  double ours = 0, lib = 0;
+  for (auto _ : st) {
+    auto t0 = std::chrono::steady_clock::now();
+    Img_DecodeMemory(&rec, type, reinterpret_cast<const uint8_t*>(f.data()), f.size(), "bench");
+    auto t1 = std::chrono::steady_clock::now();
+    if (type == kFileTypePng) PlainPng(f);
+    else PlainJpeg(f);
+    auto t2 = std::chrono::steady_clock::now();
+    ours += std::chrono::duration<double>(t1 - t0).count();
+    lib += std::chrono::duration<double>(t2 - t1).count();
+  }
+  std::free(rec.pixels);
+  st.counters["ours_ms"] = 1000 * ours / double(st.iterations());
+  st.counters["library_ms"] = 1000 * lib / double(st.iterations());
+  st.counters["ours_over_library"] = ours / lib;
+}
+BENCHMARK_CAPTURE(DecodeRatio, png, int(kFileTypePng))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeRatio, jpeg, int(kFileTypeJpg))->Unit(benchmark::kMillisecond);
+
+}  // namespace

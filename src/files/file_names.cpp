@@ -1,0 +1,42 @@
+// Shift-JIS aware name helpers of the file lookup. Names are lower-cased and
+// separators unified before every hash or comparison; a trail byte is never
+// taken for a letter or a separator.
+#include <cstring>
+
+#include "files/files.h"
+#include "platform/text.h"
+
+void Str_ToLowerSjisN(char* s, size_t len) {
+  auto* p = reinterpret_cast<unsigned char*>(s);
+  for (size_t i = 0; i < len; ++i) {
+    if (Sjis_IsLead(p[i])) {
+      ++i;  // the trail byte stays as it is
+    } else if (p[i] >= 'A' && p[i] <= 'Z') {
+      p[i] = uint8_t(p[i] + 32);
+    }
+  }
+}
+
+void Str_ReplaceCharSjis(char* s, char from, char to) {
+  for (auto* p = reinterpret_cast<unsigned char*>(s); *p; ++p) {
+    if (Sjis_IsLead(*p)) {
+      if (!p[1]) break;
+      ++p;
+    } else if (*p == static_cast<unsigned char>(from)) {
+      *p = static_cast<unsigned char>(to);
+    }
+  }
+}
+
+bool Str_EndsWith(const char* s, const char* tail) {
+  size_t n = std::strlen(s), t = std::strlen(tail);
+  if (t > n) return false;
+  const char* a = s + n - t;
+  for (size_t i = 0; i < t; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(tail[i]);
+    if (x >= 'A' && x <= 'Z') x = uint8_t(x + 32);
+    if (y >= 'A' && y <= 'Z') y = uint8_t(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}

@@ -1,0 +1,40 @@
+// AVX2 pixel-span routines: the vector set's forms, 32 bytes at a time. This
+// file is compiled with -mavx2 (deps.cmake) and runs only after the dispatch
+// has seen AVX2 and the OS's saved YMM state; it includes no library headers
+// whose inline code could be shared with the other files.
+#include <immintrin.h>
+
+#include "graphics/pixel_formulas.h"
+#include "graphics/pixel_sets.h"
+
+extern int32_t g_MaskWeights[256];  // blend.h, not included here (see above)
+
+namespace {
+
+using V = __m256i;
+constexpr size_t kBytes = 32;
+inline V Load(const void* p) { return _mm256_loadu_si256(static_cast<const V*>(p)); }
+inline void Store(void* p, V v) { _mm256_storeu_si256(static_cast<V*>(p), v); }
+inline V Zero() { return _mm256_setzero_si256(); }
+inline V Set1_16(int x) { return _mm256_set1_epi16(short(x)); }
+inline V Set1_64(long long x) { return _mm256_set1_epi64x(x); }
+inline V And(V a, V b) { return _mm256_and_si256(a, b); }
+inline V Xor(V a, V b) { return _mm256_xor_si256(a, b); }
+// Unpacking works per 16-byte lane: pixels 0, 1, 4, 5 go to the low result,
+// 2, 3, 6, 7 to the high one.
+inline V LoadWeightsLo(const uint64_t* w) {
+  return _mm256_set_epi64x((long long)w[5], (long long)w[4], (long long)w[1], (long long)w[0]);
+}
+inline V LoadWeightsHi(const uint64_t* w) {
+  return _mm256_set_epi64x((long long)w[7], (long long)w[6], (long long)w[3], (long long)w[2]);
+}
+#define VOP(name) _mm256_##name
+#include "graphics/pixel_simd_impl.h"
+#undef VOP
+
+}  // namespace
+
+void Pix_FillAvx2Set(PixelOps* o) {
+  Pix_FillSse2Set(o);  // slot 21 and the shared routines
+  FillSimdSet(o);
+}

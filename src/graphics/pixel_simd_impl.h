@@ -1,0 +1,216 @@
+// Vector bodies of the pixel-span routines, written once over a small set of
+// width-specific helpers (V, kBytes, Load, Store, VOP, the weight loaders)
+// that the including file defines: pixel_sse2.cpp with 16-byte vectors,
+// pixel_avx2.cpp with 32-byte ones. Both give exactly the bytes of
+// pixel_formulas.h, which also runs each row's remainder.
+//
+// Unpacking bytes to 16-bit lanes works within 16-byte lanes, so the weight
+// loaders place per-pixel weights in the same order as the unpacked pixels.
+
+static inline V Lo16(V x) { return VOP(unpacklo_epi8)(x, Zero()); }
+static inline V Hi16(V x) { return VOP(unpackhi_epi8)(x, Zero()); }
+static inline V Pack(V lo, V hi) { return VOP(packus_epi16)(lo, hi); }
+// (d * (256 - w) + s * w) >> 8 on 16-bit lanes; w in 0..256.
+static inline V Mix16(V d, V s, V w) {
+  V inv = VOP(sub_epi16)(Set1_16(256), w);
+  V sum = VOP(add_epi16)(VOP(mullo_epi16)(d, inv), VOP(mullo_epi16)(s, w));
+  return VOP(srli_epi16)(sum, 8);
+}
+static inline V Div255_16(V x) { return VOP(srli_epi16)(VOP(mulhi_epu16)(x, Set1_16(0x8081)), 7); }
+// Alpha lane of each pixel copied to its four 16-bit lanes.
+static inline V BroadcastAlpha(V x16) {
+  return VOP(shufflehi_epi16)(VOP(shufflelo_epi16)(x16, 0xFF), 0xFF);
+}
+// Zero in the alpha lane of every pixel, so a weight there keeps the alpha.
+static inline V ColourLanes(V w) { return And(w, Set1_64(0x0000FFFFFFFFFFFFLL)); }
+
+static void NormalOp(uint8_t* d, const uint8_t* s, int op, size_t n) {
+  size_t i = 0;
+  if (op == 128) {
+    for (; i + kBytes <= n; i += kBytes) Store(d + i, VOP(avg_epu8)(Load(d + i), Load(s + i)));
+  } else {
+    V w = Set1_16(op);
+    for (; i + kBytes <= n; i += kBytes) {
+      V dv = Load(d + i), sv = Load(s + i);
+      Store(d + i, Pack(Mix16(Lo16(dv), Lo16(sv), w), Mix16(Hi16(dv), Hi16(sv), w)));
+    }
+  }
+  for (; i < n; i++) d[i] = pixf::Lerp(d[i], s[i], uint32_t(op));
+}
+
+static void CrossFade(uint8_t* d, const uint8_t* a, const uint8_t* b, int op, size_t n) {
+  size_t i = 0;
+  if (op == 128) {
+    for (; i + kBytes <= n; i += kBytes) Store(d + i, VOP(avg_epu8)(Load(a + i), Load(b + i)));
+  } else {
+    V w = Set1_16(op);
+    for (; i + kBytes <= n; i += kBytes) {
+      V av = Load(a + i), bv = Load(b + i);
+      Store(d + i, Pack(Mix16(Lo16(av), Lo16(bv), w), Mix16(Hi16(av), Hi16(bv), w)));
+    }
+  }
+  for (; i < n; i++) d[i] = pixf::Lerp(a[i], b[i], uint32_t(op));
+}
+
+// Slots 5 and 11 (full) and 6 and 12 (partial): colour moved toward f (the
+// source, or the saturated sum) by a weight from the source alpha.
+template <bool kAdd, int kWeightForm>
+static inline V AlphaStep(V dv, V sv, V opv) {
+  V f = kAdd ? VOP(adds_epu8)(dv, sv) : sv;
+  V out[2];
+  for (int h = 0; h < 2; h++) {
+    V d16 = h ? Hi16(dv) : Lo16(dv);
+    V f16 = h ? Hi16(f) : Lo16(f);
+    V a16 = BroadcastAlpha(h ? Hi16(sv) : Lo16(sv));
+    V w;
+    if (kWeightForm == 0) w = VOP(add_epi16)(a16, Set1_16(1));                       // sA + 1
+    else if (kWeightForm == 1)                                                         // ((sA*op)>>8)+1
+      w = VOP(add_epi16)(VOP(srli_epi16)(VOP(mullo_epi16)(a16, opv), 8), Set1_16(1));
+    else                                                                               // (op*(sA+1))>>8
+      w = VOP(srli_epi16)(VOP(mullo_epi16)(VOP(add_epi16)(a16, Set1_16(1)), opv), 8);
+    out[h] = Mix16(d16, f16, ColourLanes(w));
+  }
+  return Pack(out[0], out[1]);
+}
+
+template <bool kAdd, int kWeightForm>
+static void AlphaRow(uint8_t* d, const uint8_t* s, int op, size_t n) {
+  // (op * (sA + 1)) >> 8 at op 256 is sA + 1, whose product would not fit a
+  // 16-bit lane.
+  if (kWeightForm == 2 && op >= 256) return AlphaRow<kAdd, 0>(d, s, op, n);
+  V opv = Set1_16(op);
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes)
+    Store(d + i, AlphaStep<kAdd, kWeightForm>(Load(d + i), Load(s + i), opv));
+  for (; i + 4 <= n; i += 4) {
+    uint32_t sA = s[i + 3];
+    uint32_t w = kWeightForm == 0 ? sA + 1
+                 : kWeightForm == 1 ? ((sA * uint32_t(op)) >> 8) + 1
+                                    : (uint32_t(op) * (sA + 1)) >> 8;
+    if (kAdd) pixf::AddAlphaPx(d + i, s + i, w);
+    else pixf::MixPixelBgr(d + i, s + i, w);
+  }
+}
+
+// Slot 7: per-pixel weights from g_MaskWeights; weights of 1 or less become 0
+// so that (d * 256 + 255) >> 8 leaves the pixel as it is.
+static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, size_t n) {
+  constexpr int kPx = kBytes / 4;
+  uint64_t wq[kPx];
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) {
+    for (int p = 0; p < kPx; p++) {
+      int32_t w = g_MaskWeights[m[i + 4 * p]];
+      wq[p] = uint64_t(w <= 1 ? 0 : uint32_t(w)) * 0x0000000100010001ULL;
+    }
+    V dv = Load(d + i), sv = Load(s + i);
+    V wl = LoadWeightsLo(wq), wh = LoadWeightsHi(wq);
+    V r = Set1_16(255);
+    V inl = VOP(sub_epi16)(Set1_16(256), wl), inh = VOP(sub_epi16)(Set1_16(256), wh);
+    V lo = VOP(add_epi16)(VOP(add_epi16)(VOP(mullo_epi16)(Lo16(dv), inl), VOP(mullo_epi16)(Lo16(sv), wl)), r);
+    V hi = VOP(add_epi16)(VOP(add_epi16)(VOP(mullo_epi16)(Hi16(dv), inh), VOP(mullo_epi16)(Hi16(sv), wh)), r);
+    Store(d + i, Pack(VOP(srli_epi16)(lo, 8), VOP(srli_epi16)(hi, 8)));
+  }
+  for (; i + 4 <= n; i += 4) pixf::MaskPx(d + i, s + i, g_MaskWeights[m[i]]);
+}
+
+static void AddFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) Store(d + i, VOP(adds_epu8)(Load(d + i), Load(s + i)));
+  for (; i < n; i++) d[i] = pixf::AddSat(d[i], s[i]);
+}
+static void AddOp(uint8_t* d, const uint8_t* s, int op, size_t n) {
+  V w = Set1_16(op);
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) {
+    V sv = Load(s + i);
+    V t = Pack(VOP(srli_epi16)(VOP(mullo_epi16)(Lo16(sv), w), 8),
+               VOP(srli_epi16)(VOP(mullo_epi16)(Hi16(sv), w), 8));
+    Store(d + i, VOP(adds_epu8)(Load(d + i), t));
+  }
+  for (; i < n; i++) d[i] = pixf::AddOp(d[i], s[i], uint32_t(op));
+}
+static void SubFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) Store(d + i, VOP(subs_epu8)(Load(s + i), Load(d + i)));
+  for (; i < n; i++) d[i] = s[i] > d[i] ? uint8_t(s[i] - d[i]) : 0;
+}
+static void MulFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) {
+    V dv = Load(d + i), sv = Load(s + i);
+    Store(d + i, Pack(Div255_16(VOP(mullo_epi16)(Lo16(dv), Lo16(sv))),
+                      Div255_16(VOP(mullo_epi16)(Hi16(dv), Hi16(sv)))));
+  }
+  for (; i < n; i++) d[i] = pixf::Div255(uint32_t(s[i]) * d[i]);
+}
+static inline V Screen16(V d16, V s16) {
+  return VOP(sub_epi16)(VOP(add_epi16)(d16, s16), Div255_16(VOP(mullo_epi16)(d16, s16)));
+}
+static void ScreenFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) {
+    V dv = Load(d + i), sv = Load(s + i);
+    Store(d + i, Pack(Screen16(Lo16(dv), Lo16(sv)), Screen16(Hi16(dv), Hi16(sv))));
+  }
+  for (; i < n; i++) d[i] = pixf::Screen(d[i], s[i]);
+}
+static void ScreenOp(uint8_t* d, const uint8_t* s, int op, size_t n) {
+  V w = Set1_16(op);
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) {
+    V dv = Load(d + i), sv = Load(s + i);
+    V dl = Lo16(dv), dh = Hi16(dv);
+    Store(d + i, Pack(Mix16(dl, Screen16(dl, Lo16(sv)), w), Mix16(dh, Screen16(dh, Hi16(sv)), w)));
+  }
+  for (; i < n; i++) d[i] = pixf::Mix(d[i], pixf::Screen(d[i], s[i]), uint32_t(op));
+}
+static void LightenFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) Store(d + i, VOP(max_epu8)(Load(d + i), Load(s + i)));
+  for (; i < n; i++) d[i] = s[i] > d[i] ? s[i] : d[i];
+}
+static void DarkenFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + kBytes <= n; i += kBytes) Store(d + i, VOP(min_epu8)(Load(d + i), Load(s + i)));
+  for (; i < n; i++) d[i] = s[i] < d[i] ? s[i] : d[i];
+}
+// max(s + d - 255, 0) = s minus (255 - d), saturating.
+static void LinBurnFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  V ones = VOP(cmpeq_epi8)(Zero(), Zero());
+  for (; i + kBytes <= n; i += kBytes)
+    Store(d + i, VOP(subs_epu8)(Load(s + i), Xor(Load(d + i), ones)));
+  for (; i < n; i++) d[i] = pixf::Clamp255(int32_t(s[i]) + d[i] - 255);
+}
+static void LinLightFull(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  V k = Set1_16(256);
+  for (; i + kBytes <= n; i += kBytes) {
+    V dv = Load(d + i), sv = Load(s + i);
+    V lo = VOP(sub_epi16)(VOP(add_epi16)(Lo16(dv), VOP(add_epi16)(Lo16(sv), Lo16(sv))), k);
+    V hi = VOP(sub_epi16)(VOP(add_epi16)(Hi16(dv), VOP(add_epi16)(Hi16(sv), Hi16(sv))), k);
+    Store(d + i, Pack(lo, hi));
+  }
+  for (; i < n; i++) d[i] = pixf::Clamp255(int32_t(d[i]) + 2 * s[i] - 256);
+}
+
+static void FillSimdSet(PixelOps* o) {
+  o->normalOp = NormalOp;
+  o->alphaFull = AlphaRow<false, 0>;
+  o->alphaOp = AlphaRow<false, 1>;
+  o->maskFull = MaskFull;
+  o->crossFade = CrossFade;
+  o->addFull = AddFull;
+  o->addOp = AddOp;
+  o->addAlphaFull = AlphaRow<true, 0>;
+  o->addAlphaOp = AlphaRow<true, 2>;
+  o->subFull = SubFull;
+  o->mulFull = MulFull;
+  o->screenFull = ScreenFull;
+  o->screenOp = ScreenOp;
+  o->lightenFull = LightenFull;
+  o->darkenFull = DarkenFull;
+  o->linBurnFull = LinBurnFull;
+  o->linLightFull = LinLightFull;
+}

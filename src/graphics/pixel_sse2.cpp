@@ -1,0 +1,47 @@
+// SSE2 pixel-span routines (levels 2 and 3).
+#include <emmintrin.h>
+
+#include "graphics/blend.h"
+#include "graphics/pixel_formulas.h"
+#include "graphics/pixel_sets.h"
+
+namespace {
+
+using V = __m128i;
+constexpr size_t kBytes = 16;
+inline V Load(const void* p) { return _mm_loadu_si128(static_cast<const V*>(p)); }
+inline void Store(void* p, V v) { _mm_storeu_si128(static_cast<V*>(p), v); }
+inline V Zero() { return _mm_setzero_si128(); }
+inline V Set1_16(int x) { return _mm_set1_epi16(short(x)); }
+inline V Set1_64(long long x) { return _mm_set1_epi64x(x); }
+inline V And(V a, V b) { return _mm_and_si128(a, b); }
+inline V Xor(V a, V b) { return _mm_xor_si128(a, b); }
+// Pixels 0, 1 unpack to the low half, 2, 3 to the high half.
+inline V LoadWeightsLo(const uint64_t* w) { return Load(w); }
+inline V LoadWeightsHi(const uint64_t* w) { return Load(w + 2); }
+#define VOP(name) _mm_##name
+#include "graphics/pixel_simd_impl.h"
+#undef VOP
+
+// Slot 21: rounded average of the two rows, then of each pixel pair.
+void Halve(uint8_t* d, const uint8_t* s, size_t rowPixels, size_t dstPixels) {
+  const uint8_t* r2 = s + rowPixels * 4;
+  size_t x = 0;
+  for (; x + 4 <= dstPixels; x += 4) {
+    V a = _mm_avg_epu8(Load(s + x * 8), Load(r2 + x * 8));
+    V b = _mm_avg_epu8(Load(s + x * 8 + 16), Load(r2 + x * 8 + 16));
+    __m128 af = _mm_castsi128_ps(a), bf = _mm_castsi128_ps(b);
+    V even = _mm_castps_si128(_mm_shuffle_ps(af, bf, _MM_SHUFFLE(2, 0, 2, 0)));
+    V odd = _mm_castps_si128(_mm_shuffle_ps(af, bf, _MM_SHUFFLE(3, 1, 3, 1)));
+    Store(d + x * 4, _mm_avg_epu8(even, odd));
+  }
+  for (; x < dstPixels; x++) pixf::HalvePxAvg(d + x * 4, s + x * 8, r2 + x * 8);
+}
+
+}  // namespace
+
+void Pix_FillSse2Set(PixelOps* o) {
+  Pix_FillScalarSet(o);
+  FillSimdSet(o);
+  o->halve = Halve;
+}

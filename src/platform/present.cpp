@@ -1,0 +1,93 @@
+#include "platform/present.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/window_impl.h"
+
+namespace {
+
+// Canvas follows the client size; a new size starts black.
+void FitCanvas(PlatWindow* w) {
+  int32_t cw = w->clientW.load(), ch = w->clientH.load();
+  if (cw == w->canvasW && ch == w->canvasH) return;
+  w->canvasW = std::max(0, cw);
+  w->canvasH = std::max(0, ch);
+  w->canvas.assign(static_cast<size_t>(w->canvasW) * static_cast<size_t>(w->canvasH), 0u);
+}
+
+}  // namespace
+
+// Main thread, present lock held.
+void PlatPresent_CommitLocked(PlatWindow* w) {
+  w->commitPending = false;
+  SDL_Surface* s = SDL_GetWindowSurface(w->sdl);
+  if (!s || w->canvas.empty()) return;
+  int cw = std::min(s->w, w->canvasW), ch = std::min(s->h, w->canvasH);
+  if (cw <= 0 || ch <= 0) return;
+  if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+  SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_ARGB8888, w->canvas.data(), w->canvasW * 4,
+                    s->format->format, s->pixels, s->pitch);
+  if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+  SDL_UpdateWindowSurface(w->sdl);
+}
+
+void PlatPresent_Blit(PlatWindow* w, const uint8_t* src, int32_t srcW, int32_t srcH,
+                      int32_t pitch, int32_t dstX, int32_t dstY, int32_t dstW, int32_t dstH) {
+  if (!w || !src || srcW <= 0 || srcH <= 0 || dstW <= 0 || dstH <= 0) return;
+  std::lock_guard<std::mutex> lock(g_PlatPresentLock);
+  FitCanvas(w);
+  int32_t x0 = std::max(0, dstX), y0 = std::max(0, dstY);
+  int32_t x1 = std::min(w->canvasW, dstX + dstW), y1 = std::min(w->canvasH, dstY + dstH);
+  if (x0 >= x1 || y0 >= y1) return;
+  bool same = srcW == dstW && srcH == dstH;
+  for (int32_t y = y0; y < y1; ++y) {
+    int64_t sy = same ? y - dstY : static_cast<int64_t>(y - dstY) * srcH / dstH;
+    const uint8_t* row = src + sy * pitch;
+    uint32_t* out = w->canvas.data() + static_cast<size_t>(y) * static_cast<size_t>(w->canvasW);
+    if (same) {
+      std::memcpy(out + x0, row + static_cast<size_t>(x0 - dstX) * 4,
+                  static_cast<size_t>(x1 - x0) * 4);
+      continue;
+    }
+    for (int32_t x = x0; x < x1; ++x) {
+      int64_t sx = static_cast<int64_t>(x - dstX) * srcW / dstW;
+      std::memcpy(out + x, row + sx * 4, 4);
+    }
+  }
+}
+
+void PlatPresent_Commit(PlatWindow* w) {
+  if (!w) return;
+  std::lock_guard<std::mutex> lock(g_PlatPresentLock);
+  if (Plat_IsMainThread()) PlatPresent_CommitLocked(w);
+  else w->commitPending = true;
+}
+
+bool PlatPresent_ReadBack(PlatWindow* w, std::vector<uint32_t>* bgra, int32_t* width,
+                          int32_t* height) {
+  if (!w || !bgra) return false;
+  std::lock_guard<std::mutex> lock(g_PlatPresentLock);
+  SDL_Surface* s = SDL_GetWindowSurface(w->sdl);
+  if (!s) return false;
+  bgra->assign(static_cast<size_t>(s->w) * static_cast<size_t>(s->h), 0u);
+  if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+  SDL_ConvertPixels(s->w, s->h, s->format->format, s->pixels, s->pitch,
+                    SDL_PIXELFORMAT_ARGB8888, bgra->data(), s->w * 4);
+  if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+  if (width) *width = s->w;
+  if (height) *height = s->h;
+  return true;
+}
+
+bool PlatPresent_ReadCanvas(PlatWindow* w, std::vector<uint32_t>* bgra, int32_t* width,
+                            int32_t* height) {
+  if (!w || !bgra) return false;
+  std::lock_guard<std::mutex> lock(g_PlatPresentLock);
+  *bgra = w->canvas;
+  if (width) *width = w->canvasW;
+  if (height) *height = w->canvasH;
+  return true;
+}

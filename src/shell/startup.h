@@ -1,0 +1,122 @@
+// Start-up and shut-down of the engine proper: Sys_Startup in its order,
+// the engine tables, the message loop and the frame thread, the ordered
+// shut-down. Boot_Run (boot_main.cpp) calls Sys_RunEngine, or the three
+// parts itself: Sys_Startup, Main_MessageLoop when it returned 0, then
+// Boot_Shutdown.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// ---- State made by the start-up (startup.cpp) ---------------------------
+// Folder of the game's data, Shift-JIS with a trailing '\': a copy of
+// g_ExeDir (packaged data; the compiler link would set it otherwise).
+extern std::string g_DataDir;
+// 1 when the temporary-file probe in the data folder failed (read by the
+// system variables). Written once at start-up.
+extern uint8_t g_DataDirNotWritable;
+// Sound output: 0 off, 1 on, 2 required. Taken from the engine
+// configuration; the sound device is not opened yet, so 1 and 2 run silent.
+extern uint8_t g_SoundMode;
+// The engine configuration's frame-thread option.
+extern uint8_t g_FrameThreadMode;
+// Joysticks answered at start-up (the joystick-enabled byte).
+extern uint8_t g_JoystickEnabled;
+// Local time of the start: year, month, day, day of week, hour, minute,
+// second, milliseconds (system variable 0, index 8..15).
+extern int32_t g_StartLocalTime[8];
+
+// Running state of the threads: 255 never started, 0 running, 1 ended.
+// Written under g_SoundLock; atomic so that a bounded wait may read it.
+constexpr uint8_t kThreadNeverStarted = 255, kThreadRunning = 0, kThreadEnded = 1;
+extern std::atomic<uint8_t> g_SoundThreadState;
+extern std::atomic<uint8_t> g_FrameThreadState;
+
+// ---- Start-up (startup.cpp, startup_steps.cpp, startup_tables.cpp) ------
+// 0 run the message loop, -1 stop, 1 the script data failed to load
+// (App_RequestQuit already called). Every result is followed by
+// Boot_Shutdown.
+int Sys_Startup();
+// Builds the engine-wide tables once per process (a second call does
+// nothing) and registers every command with the command schema.
+void Sys_InitTables();
+// Registers the command schema entries of every built subsystem (also used
+// by the fixture writer, so that games and engine agree on the table).
+void Sys_RegisterCommands();
+// Probe of a temporary file in g_DataDir; sets g_DataDirNotWritable.
+void Sys_ProbeTempFile();
+// Size of the embedded data block 148, -1 when it is missing.
+int32_t Res_GetBinSize();
+void Timer_BeginPeriod();
+void Timer_EndPeriod();
+// Starts the pixel workers (g_WorkerCount of them).
+void Thread_StartWorkers();
+// Starts the frame thread when g_FrameThreadMode is set; 0, or -1 when the
+// thread could not be started.
+int Thread_StartFrameThread();
+
+// A step of the start-up: 0 go on, anything else is the start-up's result.
+using StartupStepFn = int (*)();
+struct StartupStep {
+  const char* name;
+  StartupStepFn fn;
+};
+// The steps in their order (count in *n).
+const StartupStep* Startup_Steps(int* n);
+// Tests: runs `fn` in place of the step called `name` (null restores the
+// step); false when no step has that name.
+bool Startup_ReplaceStep(const char* name, StartupStepFn fn);
+// Tests: called with each step's name before the step runs.
+using StartupTraceFn = void (*)(const char* step);
+extern StartupTraceFn g_StartupTraceHook;
+
+// The screen-buffer size for a logical size on a desktop: the logical size,
+// or half the desktop (each side halved toward zero) when either side is
+// larger than the desktop's.
+void Startup_BufferSize(int32_t logicalW, int32_t logicalH, int32_t desktopW, int32_t desktopH,
+                        int32_t* w, int32_t* h);
+// True when the text equals "/qvcfg" in any mix of cases (ASCII only).
+bool Startup_IsSwitch(const std::string& arg, const char* lowerSwitch);
+
+// ---- Main loop and frame thread (main_loop.cpp) -------------------------
+// The message loop: drains events, polls input and runs frames (or, with
+// the frame thread, only sleeps 1 ms a turn) until the quit is taken.
+void Main_MessageLoop();
+// One frame; nonzero when the engine must quit (frame_driver.cpp).
+int Main_RunFrame();
+// The frame thread's body: frames until one reports quit or the shut-down
+// begins.
+void App_FrameThreadMain();
+// The orderly quit: g_QuitRequested, close mode 2 (closing), a close
+// message to the main window. Any thread.
+void App_RequestQuit();
+// The inactive pause seen from inside a running task (the VM's step gate):
+// pumps and sleeps 10 ms a turn while the pause lasts; nonzero when the
+// task's turn must end.
+int32_t App_WaitInactivePause();
+
+// ---- Shut-down (shutdown.cpp) -------------------------------------------
+// How long the shut-down waits for one thread before it reports it and
+// leaves its resources alone.
+constexpr uint32_t kThreadEndWaitMs = 3000;
+void Boot_Shutdown();
+void Boot_ShutdownAll();
+// Start-up, loop and shut-down in one: the engine proper. Returns the
+// process's exit code (0 normal end or quit, 1 the start-up stopped).
+int Sys_RunEngine();
+// Waits until `state` is no longer kThreadRunning (reading it under
+// g_SoundLock every 1 ms, real time) for at most `ms`: true when it ended
+// or never started.
+bool Shutdown_WaitThreadState(const std::atomic<uint8_t>& state, uint32_t ms);
+// Runs `fn` on a helper thread and waits for it at most `ms`; false when it
+// did not return in time (the helper is then left running, detached).
+bool Shutdown_RunBounded(void (*fn)(), uint32_t ms);
+// Threads the shut-down left running (for the report and tests).
+extern int g_ShutdownStuckThreads;
+
+// ---- Last-frame screenshot (frame_shot.cpp) ------------------------------
+// When the environment variable TAVREN_SCREENSHOT names a file, the
+// shut-down writes what the main window shows last as a PNG there.
+constexpr char kScreenshotEnv[] = "TAVREN_SCREENSHOT";
+// Writes the main window's last presented frame as PNG; 0 written.
+int Frame_SaveLastFrame(const char* hostPath);

@@ -1,0 +1,53 @@
+// Helpers shared by the evaluator's source files (not part of vm.h).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "vm/vm.h"
+
+namespace expr {
+
+// Integer arithmetic in odd modes and inside an element access.
+inline bool IntArith() { return (g_Expr.mode & 1) || g_Expr.depth; }
+
+// Reports `number` (quit 1) unless the evaluator runs quietly in load mode;
+// always returns -1 so handlers can `return Fail(n)`.
+int Fail(int32_t number);
+
+// Reserves the next stack slot as a number; -1 after 900030 when full.
+int PushSlot();
+// Pushes a number in the current arithmetic.
+int PushInt(int64_t v);
+int PushDouble(double v);
+// Pushes a text (cut to fit a 4095-byte buffer); -1 on failure.
+int PushText(const char* s, size_t n);
+// The text buffer of slot s, allocated on first use; null after 100010.
+char* TextBuf(int s);
+// Bytes of `s` (n bytes) that fit in `room` without splitting a Shift-JIS
+// character.
+size_t FitText(const char* s, size_t n, size_t room);
+
+// Reads the sigil and variable number of a variable token's payload.
+bool ReadVarPayload(uint8_t* sigil, int32_t* var);
+// Sigil kind: '#' 2, '`' 1, anything else 0 (push the value).
+inline uint8_t SigilKind(uint8_t c) { return c == '#' ? 2 : c == '`' ? 1 : 0; }
+
+// Little-endian loads from unaligned bytes.
+template <typename T>
+inline T Load(const uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Token handlers by family.
+int OpVarValue();    // 'H'
+int OpVarOpen();     // 'V'
+int OpVarClose();    // ')'
+int OpVarWhole();    // 'v'
+int OpTextLiteral(); // 'M'
+int OpToText();      // 's'
+int OpToNumber();    // 'i'
+
+}  // namespace expr

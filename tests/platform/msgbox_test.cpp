@@ -1,0 +1,82 @@
+// Message boxes never block without a screen; the recorder sees requests.
+#include <gtest/gtest.h>
+
+#include "platform/display.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+
+namespace {
+
+TEST(MsgBox, DefaultAnswerTable) {
+  struct Row {
+    std::vector<MsgBoxButton> buttons;
+    int answer;
+  } rows[] = {
+      {{}, 1},
+      {{{6, "Yes", false}, {7, "No", true}}, 7},
+      {{{6, "Yes", false}, {7, "No", false}}, 6},
+      {{{6, "Yes", true, false}, {7, "No", false}}, 7},  // a disabled default is skipped
+      {{{1033, "Edit", true}, {1034, "Close", false, true, true}}, 1034},  // cancel first
+  };
+  for (const Row& r : rows) {
+    MsgBoxRequest req;
+    req.buttons = r.buttons;
+    EXPECT_EQ(MsgBox_DefaultAnswer(req), r.answer);
+  }
+}
+
+TEST(MsgBox, WithoutScreenWritesToStderrAndAnswersDefault) {
+  MsgBoxRequest req;
+  req.caption = Text_Utf8ToSjis("エラー");
+  req.text = Text_Utf8ToSjis("ウィンドウが生成できませんでした。");
+  req.buttons = {{6, "Yes", false}, {7, "No", true}};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MsgBox_Show(req), 7);  // boxes are not interactive in a library user
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "[エラー] ウィンドウが生成できませんでした。\n");
+
+  // Interactive but without any display: still stderr.
+  MsgBox_SetInteractive(true);
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MsgBox_Show(req), 7);
+  EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+  MsgBox_SetInteractive(false);
+}
+
+TEST(MsgBox, RecorderTakesRequests) {
+  std::vector<std::string> seen;
+  MsgBox_SetRecorder([&](const MsgBoxRequest& r) {
+    seen.push_back(r.caption + "|" + r.text);
+    return 42;
+  });
+  MsgBoxRequest req;
+  req.caption = "c";
+  req.text = "t";
+  EXPECT_EQ(MsgBox_Show(req), 42);
+  MsgBox_SetRecorder(nullptr);
+  EXPECT_EQ(seen, std::vector<std::string>{"c|t"});
+}
+
+TEST(Display, MonitorsWhenADisplayIsPresent) {
+  // Without a session bus (as under xvfb-run) the bus library would try to
+  // start one and leak doing so; this test needs no bus.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+  std::vector<DisplayInfo> list = Display_List();
+  const char* d = std::getenv("DISPLAY");
+  if (!d || !*d) {
+    // SDL may still offer an offscreen driver; whatever it reports is sane.
+    for (const DisplayInfo& m : list) EXPECT_GE(m.width, 0);
+    return;
+  }
+  ASSERT_FALSE(list.empty());
+  const DisplayInfo& m = list[0];
+  EXPECT_GT(m.width, 0);
+  EXPECT_GT(m.height, 0);
+  EXPECT_LE(m.usableWidth, m.width);
+  EXPECT_GT(m.modeWidth, 0);
+  EXPECT_TRUE(m.bitsPerPixel == 16 || m.bitsPerPixel == 24 || m.bitsPerPixel == 32);
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// Helpers of the script-data, scene, expression and variable tests: an
+// error log fed by the reporter's trace line, and a fixture game loaded
+// through the compiler store and run for some passes.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/files.h"
+#include "shell/shell.h"
+#include "support/script_writer.h"
+#include "vm/cmd_schema.h"
+#include "vm/vm.h"
+
+// Error numbers reported while it lives (read from the "error N: ..." trace
+// line every report writes).
+class ErrLog {
+ public:
+  ErrLog() {
+    Numbers().clear();
+    g_TraceHook = [](const char* text) {
+      int n = 0;
+      if (std::sscanf(text, "error %d:", &n) == 1) Numbers().push_back(n);
+    };
+  }
+  ~ErrLog() { g_TraceHook = nullptr; }
+  static std::vector<int>& Numbers() {
+    static std::vector<int> v;
+    return v;
+  }
+  bool Has(int n) const {
+    for (int x : Numbers()) {
+      if (x == n) return true;
+    }
+    return false;
+  }
+  int First() const { return Numbers().empty() ? 0 : Numbers().front(); }
+  bool Empty() const { return Numbers().empty(); }
+  void Clear() { Numbers().clear(); }
+};
+
+// The engine state a loaded game needs, without a window.
+inline int LoadGame(const fx::Game& g) {
+  Pack_InitNameTable();
+  if (!fx::UseStore(g.Build())) return 99;
+  if (Obj_CreateSystemRoots() != 0) return 98;
+  if (Script_LoadConfig() != 0) return 97;
+  return Script_LoadAll();
+}
+
+// Runs passes until the quit flag is set or `frames` frames have passed.
+inline void RunFrames(int frames) {
+  for (int i = 0; i < frames && !g_QuitRequested; ++i) Vm_RunFramePasses();
+}
+
+// Integer value of a variable element.
+inline int64_t IntVar(uint32_t n, int64_t i = 0) { return Var_GetIntElement(n, i); }
+inline double DblVar(uint32_t n, int64_t i = 0) { return Var_ReadFloatElement(n, i); }
+inline std::string StrVar(uint32_t n, int64_t i = 0) {
+  const char* s = Var_GetStringElement(n, i);
+  return s ? s : "<null>";
+}
+
+// A scene whose last instruction keeps the task waiting, so that running off
+// the end never happens in tests that look at variables afterwards.
+inline void EndWithWait(fx::Scene& s) {
+  s.Label("__end");
+  s.Raw(102, {{0, fx::kTypeInt, 0, fx::Int(1), {}, {}}});  // wait one pass (id 0)
+  s.Jump("__end");
+}
