@@ -20,10 +20,7 @@
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 
-// The fixture writer is a test library; the benchmark takes the sources of
-// its script part (the file formats and the compiler store).
-#include "../tests/support/script_writer.cpp"
-#include "../tests/support/script_writer_game.cpp"
+#include "support/script_writer.h"
 
 namespace {
 

@@ -181,7 +181,8 @@ int32_t Comp_DrawWindow(const CompWindow& w) {
     rec->dirtyBox[0] = rec->dirtyBox[1] = 0;
     rec->dirtyBox[2] = int64_t(rec->width) - 1, rec->dirtyBox[3] = int64_t(rec->height) - 1;
     rec->subtreeDirty = 1;
-    Cg_CommitPendingState(root->first);
+    ObjNode* tree = g_TreeRoots[kTreeLayer].root;
+    Cg_CommitPendingState(tree ? tree->first : root->first);
     if (g_CompHooks.gpuDrawFrame) g_CompHooks.gpuDrawFrame(root);
   }
   if (w.presented) *w.presented = 1;

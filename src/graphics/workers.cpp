@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -23,7 +24,9 @@ struct Worker {
 
 Worker g_Workers[kWorkerMax];
 int g_Running = 0;
-bool g_Stop = false;  // the pool's own stop flag, guarded by each worker's lock
+// The pool's own stop flag: set only by Gfx_StopWorkers, never by a quit
+// request, so an error report cannot end the workers while the engine runs.
+std::atomic<bool> g_Stop{false};
 
 void WorkerMain(Worker* w) {
   for (;;) {

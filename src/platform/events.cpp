@@ -3,7 +3,11 @@
 #include <SDL.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 
 #include "platform/input_keys.h"
@@ -14,8 +18,8 @@
 namespace {
 
 PlatWndProc g_WndProc = nullptr;
-bool g_QuitPosted = false;
-bool g_QuitTaken = false;
+std::atomic<bool> g_QuitPosted{false};
+std::atomic<bool> g_QuitTaken{false};
 
 std::mutex g_QueueLock;
 std::deque<PlatEvent> g_Posted;
@@ -217,6 +221,33 @@ void Plat_RunOnMain(std::function<void()> fn) {
   }
   std::lock_guard<std::mutex> lock(g_QueueLock);
   g_MainCalls.push_back(std::move(fn));
+}
+
+bool Plat_RunOnMainWait(std::function<void()> fn) {
+  if (Plat_IsMainThread()) {
+    fn();
+    return true;
+  }
+  struct Done {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+  };
+  auto d = std::make_shared<Done>();
+  Plat_RunOnMain([d, fn = std::move(fn)] {
+    fn();
+    std::lock_guard<std::mutex> lock(d->m);
+    d->done = true;
+    d->cv.notify_all();
+  });
+  std::unique_lock<std::mutex> lock(d->m);
+  // Woken regularly so a main thread that stopped pumping cannot hold this
+  // thread for ever.
+  while (!d->done) {
+    if (g_QuitTaken) return false;
+    d->cv.wait_for(lock, std::chrono::milliseconds(10));
+  }
+  return true;
 }
 
 void Plat_GetKeyState(uint8_t out[256]) {

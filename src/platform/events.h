@@ -54,6 +54,9 @@ void Plat_ResetQuit();  // tests: start a fresh loop
 // main thread (run at once when already on it).
 void Plat_PostEvent(const PlatEvent& ev);
 void Plat_RunOnMain(std::function<void()> fn);
+// Runs fn on the main thread and waits for it; false (fn not run) when the
+// main thread has stopped pumping (the loop took its quit) before it ran.
+bool Plat_RunOnMainWait(std::function<void()> fn);
 
 // Keyboard and mouse buttons by virtual-key number, bit 7 = down; kept
 // from the events (generic Shift, Ctrl and Alt follow either side).

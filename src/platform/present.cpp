@@ -23,6 +23,7 @@ void FitCanvas(PlatWindow* w) {
 // Main thread, present lock held.
 void PlatPresent_CommitLocked(PlatWindow* w) {
   w->commitPending = false;
+  if (!w->sdl) return;
   SDL_Surface* s = SDL_GetWindowSurface(w->sdl);
   if (!s || w->canvas.empty()) return;
   int cw = std::min(s->w, w->canvasW), ch = std::min(s->h, w->canvasH);
@@ -38,6 +39,7 @@ void PlatPresent_Blit(PlatWindow* w, const uint8_t* src, int32_t srcW, int32_t s
                       int32_t pitch, int32_t dstX, int32_t dstY, int32_t dstW, int32_t dstH) {
   if (!w || !src || srcW <= 0 || srcH <= 0 || dstW <= 0 || dstH <= 0) return;
   std::lock_guard<std::mutex> lock(g_PlatPresentLock);
+  if (!w->sdl) return;  // destroyed while the frame was on its way
   FitCanvas(w);
   int32_t x0 = std::max(0, dstX), y0 = std::max(0, dstY);
   int32_t x1 = std::min(w->canvasW, dstX + dstW), y1 = std::min(w->canvasH, dstY + dstH);
@@ -70,7 +72,7 @@ bool PlatPresent_ReadBack(PlatWindow* w, std::vector<uint32_t>* bgra, int32_t* w
                           int32_t* height) {
   if (!w || !bgra) return false;
   std::lock_guard<std::mutex> lock(g_PlatPresentLock);
-  SDL_Surface* s = SDL_GetWindowSurface(w->sdl);
+  SDL_Surface* s = w->sdl ? SDL_GetWindowSurface(w->sdl) : nullptr;
   if (!s) return false;
   bgra->assign(static_cast<size_t>(s->w) * static_cast<size_t>(s->h), 0u);
   if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);

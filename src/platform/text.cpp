@@ -18,6 +18,7 @@ constexpr std::array<bool, 256> MakeLeadTable() {
 // One iconv descriptor per direction, opened on first use and kept for the
 // process. iconv descriptors are not thread-safe, so each is used under a lock.
 struct Converter {
+  Converter(const char* toCode, const char* fromCode) : to(toCode), from(fromCode) {}
   const char* to;
   const char* from;
   iconv_t cd = (iconv_t)-1;

@@ -3,7 +3,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -16,6 +18,10 @@ std::mutex g_PlatPresentLock;
 namespace {
 
 std::vector<PlatWindow*> g_Windows;  // guarded by g_PlatPresentLock
+// Destroyed windows: the records stay until the process ends, so a thread
+// that still holds one (a frame being presented) finds a dead window, never
+// freed memory.
+std::vector<std::unique_ptr<PlatWindow>> g_DeadWindows;
 std::thread::id g_MainThread;
 bool g_VideoUp = false;
 bool g_CursorShown = true;
@@ -32,6 +38,10 @@ SDL_HitTestResult HitTest(SDL_Window*, const SDL_Point* p, void* data) {
 
 bool Plat_VideoInit() {
   if (g_VideoUp) return true;
+  // Without a session bus, SDL's screen-saver and input-method code would
+  // have D-Bus start one through the X display (a daemon left behind, and
+  // memory never given back); the engine never needs such a bus.
+  if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
@@ -84,7 +94,15 @@ void PlatWin_Destroy(PlatWindow* w) {
   std::lock_guard<std::mutex> lock(g_PlatPresentLock);
   g_Windows.erase(std::remove(g_Windows.begin(), g_Windows.end(), w), g_Windows.end());
   SDL_DestroyWindow(w->sdl);
-  delete w;
+  w->sdl = nullptr;
+  w->sdlId = 0;
+  w->dragTest = nullptr;
+  w->canvas.clear();
+  w->canvas.shrink_to_fit();
+  w->canvasW = w->canvasH = 0;
+  w->clientW = w->clientH = 0;
+  w->commitPending = false;
+  g_DeadWindows.emplace_back(w);
 }
 
 int32_t PlatWin_Index(const PlatWindow* w) { return w ? w->index : -1; }

@@ -22,11 +22,16 @@ std::array<uint8_t, 256> BuildWeights() {
 }
 const std::array<uint8_t, 256> kWeights = BuildWeights();
 
+// (256 - w) x4 | w x4: the multipliers of one two-pixel mix.
+struct MixWeights {
+  __m128i v;
+};
+
 // Per destination column or row: source index (absolute) and weight.
 struct Axis {
   std::vector<int32_t> pos;
   std::vector<uint16_t> weight;
-  std::vector<__m128i> mix;  // (256 - w) x4 | w x4, for the column mix
+  std::vector<MixWeights> mix;
   int32_t first = 0, end = 0;  // destination run with a source inside the image
 };
 
@@ -57,7 +62,7 @@ void BuildAxis(Axis* ax, int32_t p0, int32_t p1, int32_t size, int32_t dst100) {
   for (int32_t i = 0; i < n; ++i) {
     int16_t w = static_cast<int16_t>(ax->weight[static_cast<size_t>(i)]);
     int16_t v = static_cast<int16_t>(256 - w);
-    ax->mix[static_cast<size_t>(i)] = _mm_set_epi16(w, w, w, w, v, v, v, v);
+    ax->mix[static_cast<size_t>(i)].v = _mm_set_epi16(w, w, w, w, v, v, v, v);
   }
 }
 
@@ -84,10 +89,10 @@ void FilterRow(const FilterJob& j, int32_t dy) {
   const uint8_t* r0 = j.src + static_cast<int64_t>(sy) * j.srcW * 4;
   const uint8_t* r1 = r0 + static_cast<int64_t>(j.srcW) * 4;
   const __m128i zero = _mm_setzero_si128();
-  const __m128i wy = j.rows->mix[static_cast<size_t>(dy)];
+  const __m128i wy = j.rows->mix[static_cast<size_t>(dy)].v;
   for (int32_t i = c.first; i < c.end; ++i) {
     int32_t sx = c.pos[static_cast<size_t>(i)];
-    const __m128i wx = c.mix[static_cast<size_t>(i)];
+    const __m128i wx = c.mix[static_cast<size_t>(i)].v;
     __m128i top = MixPair(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r0 + sx * 4)), zero), wx);
     __m128i bot = MixPair(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(r1 + sx * 4)), zero), wx);
     __m128i v = MixPair(_mm_unpacklo_epi64(top, bot), wy);

@@ -42,7 +42,7 @@ class Out {
   bool full_ = false;
 };
 
-struct Spec {
+struct Conv {
   bool left = false, zero = false, plus = false, space = false, alt = false;
   int width = 0;
   int precision = -1;
@@ -52,7 +52,7 @@ struct Spec {
 
 // Parses the conversion starting after '%'; returns the bytes it took, 0 when
 // it is not one that the formatter understands.
-size_t ParseSpec(const char* p, Spec* s) {
+size_t ParseConv(const char* p, Conv* s) {
   const char* q = p;
   for (;; ++q) {
     if (*q == '-') s->left = true;
@@ -88,7 +88,7 @@ int64_t Narrow(int64_t v, int longness, bool isSigned) {
   }
 }
 
-void PutInt(Out& out, const Spec& s, int64_t raw) {
+void PutInt(Out& out, const Conv& s, int64_t raw) {
   bool isSigned = s.conv == 'd' || s.conv == 'i';
   int64_t v = Narrow(raw, s.longness, isSigned);
   char fmt[16], digits[48];
@@ -105,7 +105,7 @@ void PutInt(Out& out, const Spec& s, int64_t raw) {
   }
 }
 
-void PutDouble(Out& out, const Spec& s, double v) {
+void PutDouble(Out& out, const Conv& s, double v) {
   char fmt[16], digits[64];
   std::snprintf(fmt, sizeof fmt, "%%%s%s*.*%c", s.left ? "-" : "", s.zero ? "0" : "", s.conv);
   int width = s.width > 40 ? 40 : s.width;
@@ -114,7 +114,7 @@ void PutDouble(Out& out, const Spec& s, double v) {
   if (n > 0) out.Put(digits, size_t(n) < sizeof digits ? size_t(n) : sizeof digits - 1);
 }
 
-void PutStr(Out& out, const Spec& s, const ErrArg& a) {
+void PutStr(Out& out, const Conv& s, const ErrArg& a) {
   const char* str = a.s ? a.s : "(null)";
   size_t n = a.s ? (a.len == SIZE_MAX ? std::strlen(str) : a.len) : 6;
   if (s.precision >= 0 && size_t(s.precision) < n) n = size_t(s.precision);
@@ -124,7 +124,7 @@ void PutStr(Out& out, const Spec& s, const ErrArg& a) {
   if (s.left) out.Pad(' ', pad);
 }
 
-void PutArg(Out& out, const Spec& s, const ErrArg* a) {
+void PutArg(Out& out, const Conv& s, const ErrArg* a) {
   if (!a) return;  // more conversions than arguments: nothing to show
   using K = ErrArg::Kind;
   switch (s.conv) {
@@ -165,8 +165,8 @@ size_t Err_FormatChecked(char* buf, size_t cap, const char* format, const ErrArg
     while (*p && *p != '%') p += (Sjis_IsLead(uint8_t(*p)) && p[1]) ? 2 : 1;
     out.Put(run, size_t(p - run));
     if (!*p) break;
-    Spec s;
-    size_t used = ParseSpec(p + 1, &s);
+    Conv s;
+    size_t used = ParseConv(p + 1, &s);
     if (used == 0) {  // not ours: shown as written, no argument taken
       out.Put(p, 1);
       ++p;

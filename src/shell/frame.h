@@ -6,6 +6,7 @@
 #include <cstdint>
 
 // ---- Frame counters (frame_driver.cpp; written by the thread running frames)
+// g_VmPassCounter and g_VmPassAgain are the task runner's (vm/task_runner.cpp).
 extern uint64_t g_FrameCounter;     // frames started
 extern uint64_t g_VmPassCounter;    // VM passes; a task runs at most once per pass
 extern uint32_t g_VmPassAgain;      // set by a command that wants another pass
@@ -14,6 +15,8 @@ extern uint8_t g_FrameSkip;         // drawing skipped in this frame
 extern std::atomic<uint8_t> g_AppRunning;  // cleared when the loop takes the quit
 extern uint8_t g_RedrawCountdown;   // frames that still ask every window to redraw
 extern uint8_t g_PopupMenuSet;      // menu set whose popup the frame shows (0 none)
+// Forgets that the main window was shown and the pending skip (start-up, tests).
+void Frame_ResetDriver();
 
 // ---- Pacing (frame_pace.cpp) --------------------------------------------
 extern uint32_t g_FrameRate;        // frames per second, 60 at start (command 29)
@@ -58,3 +61,14 @@ extern uint8_t g_RunWhenInactive;  // running while inactive is allowed (1 at st
 void App_UpdateInactivePause(bool mainWindowActive);
 void App_BeginInactivePause();
 void App_EndInactivePause();
+
+// ---- System variables of the shell (sysvar_input.cpp) --------------------
+// Integer system variables of the frame and pass counters, the play timers,
+// the mouse and the key counters: 0 and 1 (clock, timers), 109, 110, 111,
+// 133-142, 144, 147-547. False for every other number, which the VM's
+// SysVar_Get then answers itself.
+bool SysVar_GetShell(int32_t number, int64_t index, int64_t* out);
+// Button map of the numbers 147-275, 281-408 and 415-542: the key number of
+// each of the 128 buttons (a byte each).
+constexpr int kButtonMapSize = 128;
+extern uint8_t g_ButtonMap[kButtonMapSize];

@@ -58,15 +58,21 @@ void ShowMainWindowOnce() {
   g_MainShown = true;
   WindowRec* rec = g_WindowRecs[0];
   if (!rec || rec->showAtFirstFrame != 1 || !rec->handle) return;
-  PlatWindow* w = rec->handle;
-  if (Plat_IsMainThread()) PlatWin_Show(w);
-  else Plat_RunOnMain([w] { PlatWin_Show(w); });
+  // The handle is looked up when the call runs: the window may be gone by
+  // then (a close taken in the same turn of the pump).
+  auto show = [] {
+    WindowRec* r = g_WindowRecs[0];
+    if (r && r->handle) PlatWin_Show(r->handle);
+  };
+  if (Plat_IsMainThread()) show();
+  else Plat_RunOnMain(show);
 }
 
 int PresentWindows() {
   for (WindowRec* rec : g_WindowRecs)
     if (rec && Present_Window(rec) != 0) return 1;
   Frame_CountTick();
+  if (Frame_ScreenshotWanted()) Frame_KeepShownFrame();
   Comp_ResetDirtyTree(g_TreeRoots[kTreeLayer].root);
   return 0;
 }

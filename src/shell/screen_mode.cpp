@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/displays.h"
+#include "platform/events.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "shell/shell.h"
@@ -139,8 +140,7 @@ int Screen_EnterFullScreen(WindowRec* rec) {
   Screen_EnumMonitors();
   int32_t display = 0;
   int32_t i = Screen_FindWindowMonitor(rec, &display);
-  g_WinConfig.desktopW = g_Monitors.width[i];
-  g_WinConfig.desktopH = g_Monitors.height[i];
+  Screen_SetDesktopSize(g_Monitors.width[i], g_Monitors.height[i]);
   g_Screen.keptScreenW = g_Screen.screenW;
   g_Screen.keptScreenH = g_Screen.screenH;
   g_Screen.keptShownW = g_Screen.shownW;
@@ -201,13 +201,18 @@ int Screen_EnterWindowed(WindowRec* rec) {
   Screen_RequestBuffer(g_Screen.shownW, g_Screen.shownH);
   Screen_EnumMonitors();
   int32_t i = Screen_FindWindowMonitor(rec, nullptr);
-  g_WinConfig.desktopW = g_Monitors.width[i];
-  g_WinConfig.desktopH = g_Monitors.height[i];
+  Screen_SetDesktopSize(g_Monitors.width[i], g_Monitors.height[i]);
   WarpToMonitorCentre(i);
   return 0;
 }
 
 int Screen_SetMode(int mode) {
+  // Window calls belong to the main thread: a frame thread hands it over.
+  if (!Plat_IsMainThread()) {
+    int result = 0;
+    Plat_RunOnMainWait([&result, mode] { result = Screen_SetMode(mode); });
+    return result;
+  }
   WindowRec* rec = g_WindowRecs[0];
   if (mode == g_FullScreen || !rec) return 0;
   if (mode == 1) {

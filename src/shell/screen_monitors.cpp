@@ -6,6 +6,13 @@
 MonitorTable g_Monitors;
 uint32_t g_CurrentMonitor = 0;
 
+void Screen_SetDesktopSize(int32_t w, int32_t h) {
+  g_WinConfig.desktopW = w;
+  g_WinConfig.desktopH = h;
+  g_DesktopMetrics.width = w;
+  g_DesktopMetrics.height = h;
+}
+
 void Screen_EnumMonitors() {
   // Every entry is cleared first, so an unplugged monitor's old rectangle can
   // never be taken for a live one.

@@ -25,6 +25,8 @@ extern uint8_t g_JoystickEnabled;
 // Local time of the start: year, month, day, day of week, hour, minute,
 // second, milliseconds (system variable 0, index 8..15).
 extern int32_t g_StartLocalTime[8];
+// The local time now in the same eight fields (day of week 0 = Sunday).
+void Sys_LocalTime(int32_t out[8]);
 
 // Running state of the threads: 255 never started, 0 running, 1 ended.
 // Written under g_SoundLock; atomic so that a bounded wait may read it.
@@ -90,6 +92,9 @@ void App_FrameThreadMain();
 // The orderly quit: g_QuitRequested, close mode 2 (closing), a close
 // message to the main window. Any thread.
 void App_RequestQuit();
+// Shut-down: joins the frame thread when it ended, else detaches it and
+// leaves what it uses alone.
+void Thread_ReleaseFrameThread(bool ended);
 // The inactive pause seen from inside a running task (the VM's step gate):
 // pumps and sleeps 10 ms a turn while the pause lasts; nonzero when the
 // task's turn must end.
@@ -114,9 +119,19 @@ bool Shutdown_RunBounded(void (*fn)(), uint32_t ms);
 // Threads the shut-down left running (for the report and tests).
 extern int g_ShutdownStuckThreads;
 
+// ---- Command 14 (vm/cmd_end.cpp) -----------------------------------------
+// Ends the game: the restart byte from id 0 when given, then the quit.
+int32_t Cmd_End();
+// Registers command 14 with the command schema.
+void CmdSchema_RegisterShell();
+
 // ---- Last-frame screenshot (frame_shot.cpp) ------------------------------
 // When the environment variable TAVREN_SCREENSHOT names a file, the
 // shut-down writes what the main window shows last as a PNG there.
 constexpr char kScreenshotEnv[] = "TAVREN_SCREENSHOT";
-// Writes the main window's last presented frame as PNG; 0 written.
+// True when that variable is set (read once).
+bool Frame_ScreenshotWanted();
+// Keeps a copy of what the main window shows now (after each present).
+void Frame_KeepShownFrame();
+// Writes the last kept frame as PNG; 0 written.
 int Frame_SaveLastFrame(const char* hostPath);

@@ -152,8 +152,7 @@ void Win_OnMove(WindowRec* rec) {
   if (!rec || rec->index != 0) return;
   Screen_EnumMonitors();
   int32_t i = Screen_FindWindowMonitor(rec, nullptr);
-  g_WinConfig.desktopW = g_Monitors.width[i];
-  g_WinConfig.desktopH = g_Monitors.height[i];
+  Screen_SetDesktopSize(g_Monitors.width[i], g_Monitors.height[i]);
   if (static_cast<uint32_t>(i) != g_CurrentMonitor) {
     g_CurrentMonitor = static_cast<uint32_t>(i);
     if ((g_WinConfig.gpuScaled || g_WinConfig.fullGpu) && !g_FullScreen &&

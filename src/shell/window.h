@@ -48,6 +48,16 @@ enum WinSizingEdge : int32_t {
   kEdgeBottom = 6, kEdgeBottomLeft = 7, kEdgeBottomRight = 8,
 };
 
+// Engine messages carried by PlatMsg::User records: b = the kind, a = its value.
+enum WinUserKind : int32_t {
+  kUserSysCommand = 0,   // a = system command (close, minimise, ..., 30001)
+  kUserMenuCommand = 1,  // a = menu item id
+  kUserTray = 2,         // a = mouse message on the tray icon, x = icon id
+  kUserMovie = 3,        // a = the movie player's notification
+};
+constexpr int32_t kTrayIconId = 123;
+constexpr int32_t kMsgLButtonDown = 0x0201, kMsgLButtonDblClk = 0x0203, kMsgRButtonUp = 0x0205;
+
 // System commands that the close, size and screen-saver rules act on.
 enum WinSysCommand : uint32_t {
   kScMinimize = 0xF020, kScMaximize = 0xF030, kScClose = 0xF060,
@@ -69,7 +79,8 @@ struct WinConfig {
   uint8_t cpuFiltered = 1;        // filtered scaling on the processor
   uint8_t sseScaling = 1;         // processor has SSE and the user allows it
   uint8_t fullScreenSecond = 0;   // the second full-screen state
-  int32_t desktopW = 1920, desktopH = 1080, desktopBpp = 32;  // monitor of window 0
+  // Monitor of window 0; kept equal to g_DesktopMetrics by Screen_SetDesktopSize.
+  int32_t desktopW = 1920, desktopH = 1080, desktopBpp = 32;
   std::string windowTitle;        // Shift-JIS, caption of the quit box
 };
 extern WinConfig g_WinConfig;
@@ -129,19 +140,26 @@ extern std::atomic<uint32_t> g_LastMouseButton;   // 1 left, 2 right, 4 middle
 extern std::atomic<uint8_t> g_DragRequest;        // window index + 1
 extern std::atomic<int32_t> g_DragPressX, g_DragPressY;
 extern std::atomic<uint8_t> g_QuitBoxUp;
+// Screen position of the tray menu's popup (cursor less the letter-box),
+// read by the frame driver with g_PopupMenuSet.
+extern std::atomic<int32_t> g_PopupPosX, g_PopupPosY;
+// Movie notification handler of the movie player: nonzero when the movie
+// ended (the window code then clears its playing byte through it).
+extern int (*g_WndMovieNotify)(int32_t value);
 extern std::atomic<uint8_t> g_BlockScreenSaver;   // 1 by default
 // Set by the start-up while a frame thread runs the frames: the window
 // procedure then leaves presenting to that thread.
 extern std::atomic<uint8_t> g_WndFrameThreadRunning;
 
-// Dropped files: replaced on each drop; read and written under g_SoundLock.
+// Dropped files: replaced on each drop; read and written under *g_DropLock.
 struct DroppedFiles {
   uint32_t count = 0;
-  std::vector<char*> paths;  // kDropPathBytes each, Shift-JIS, '\' separators
+  std::vector<char*> paths;  // kDropPathBytes each (malloc), Shift-JIS, '\' separators
+  void Clear();
+  ~DroppedFiles() { Clear(); }
 };
 extern DroppedFiles g_DroppedFiles;
-// The engine-wide lock guarding the dropped-file list. Until the shell
-// declares g_SoundLock this points at a lock of the window code.
+// The lock guarding the dropped-file list: g_SoundLock.
 extern std::mutex* g_DropLock;
 
 // Main window's size state, shared with the screen modes and command 103.
@@ -197,6 +215,8 @@ void Wnd_Destroy(WindowRec* rec);
 void Wnd_DestroyMenuAndQuit(WindowRec* rec);
 void Win_OnDropFiles(WindowRec* rec, const std::vector<std::string>& utf8Paths);
 void Win_OnTitleDoubleClick(WindowRec* rec);
+void Win_OnTrayEvent(WindowRec* rec, int32_t iconId, int32_t mouseMessage);
+int Win_SkipEraseBkgnd();                  // nonzero: nothing to erase
 void Wnd_ApplyScreenSaverBlock();          // main thread, once per input poll
 
 // Drag test: the pixel of the drag layer under the logical position (x, y)
@@ -325,6 +345,8 @@ struct MonitorTable {
 extern MonitorTable g_Monitors;
 extern uint32_t g_CurrentMonitor;
 void Screen_EnumMonitors();
+// The desktop size follows the monitor the main window is on (both copies).
+void Screen_SetDesktopSize(int32_t w, int32_t h);
 int32_t Screen_FindWindowMonitor(const WindowRec* rec, int32_t* displayOut);
 
 int Screen_SetMode(int mode);

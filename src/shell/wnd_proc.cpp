@@ -5,6 +5,7 @@
 
 #include "graphics/graphics.h"
 #include "platform/events.h"
+#include "platform/msgbox.h"
 #include "platform/present.h"
 #include "platform/text.h"
 #include "platform/window.h"
@@ -14,22 +15,28 @@
 
 DroppedFiles g_DroppedFiles;
 
-// The frame driver owns these two; until it is linked in (tests of the
-// window code alone) these stand-ins keep the window code whole. The
-// driver's own definitions take precedence.
-__attribute__((weak)) std::atomic<uint8_t> g_FrameHold{0};
-__attribute__((weak)) uint8_t g_RedrawCountdown = 0;
+void DroppedFiles::Clear() {
+  for (char* p : paths) std::free(p);
+  paths.clear();
+  count = 0;
+}
 
 namespace {
 
-std::mutex g_OwnDropLock;
-bool g_MainWasMinimized = false;
+constexpr int kIdYes = 6, kIdNo = 7;
 
+// Yes is the Enter button; No answers Escape, a closed box and a box that
+// cannot be shown, so nothing ends the game without a yes.
 int DefaultAskYesNo(PlatWindow*, const char* text, const char* caption) {
-  // Boxes with buttons come from the dialog facility; the plain box answers
-  // only OK, so the question is asked through it and read as yes only when
-  // it reports the yes button (6).
-  return Sys_MessageBoxF(caption, "%s", text) == 6 ? 1 : 0;
+  static const std::string kYes = Text_Utf8ToSjis("はい");
+  static const std::string kNo = Text_Utf8ToSjis("いいえ");
+  MsgBoxRequest req;
+  req.caption = caption ? caption : "";
+  req.text = text ? text : "";
+  req.icon = MsgBoxIcon::Info;
+  req.buttons = {MsgBoxButton{kIdYes, kYes, true, true, false},
+                 MsgBoxButton{kIdNo, kNo, false, true, true}};
+  return MsgBox_Show(req) == kIdYes ? 1 : 0;
 }
 void DefaultBox(const char* caption, const char* text) { Sys_MessageBoxF(caption, "%s", text); }
 void DefaultError(int32_t number, int quit) { Err_ShowF(number, quit, ""); }
@@ -50,7 +57,9 @@ void ClientToLogical(const WindowRec* rec, int32_t cx, int32_t cy, int32_t* x, i
 
 }  // namespace
 
-std::mutex* g_DropLock = &g_OwnDropLock;
+std::mutex* g_DropLock = &g_SoundLock;
+std::atomic<int32_t> g_PopupPosX{0}, g_PopupPosY{0};
+int (*g_WndMovieNotify)(int32_t value) = nullptr;
 WndUi g_WndUi = {DefaultAskYesNo, DefaultBox, DefaultError};
 
 void Win_Proc(const PlatEvent& ev) {
@@ -72,32 +81,62 @@ void HandleClose(WindowRec* rec, const PlatEvent& ev) {
   if (Wnd_ConfirmQuit(rec, kScClose)) Wnd_Destroy(rec);
 }
 
+// Maximise and restore are known only after the fact and their size change
+// may come first: the window's state decides, whichever event arrives. A
+// refused maximise is undone.
+bool SyncMaximized(WindowRec* rec) {
+  if (rec->index != 0 || !rec->handle || g_FullScreen) return true;
+  bool max = PlatWin_IsMaximized(rec->handle);
+  if (max && !g_MainSize.maximized) {
+    if (!Wnd_ConfirmQuit(rec, kScMaximize)) {
+      PlatWin_Restore(rec->handle);
+      return false;
+    }
+  } else if (!max && g_MainSize.maximized) {
+    Wnd_ConfirmQuit(rec, kScRestore);
+  }
+  return true;
+}
+
 // The order a resize brings its messages in: limits, position, size.
 void HandleSizeChange(WindowRec* rec) {
+  if (rec->handle && PlatWin_IsMinimized(rec->handle)) return;
+  if (!SyncMaximized(rec)) return;
   if (rec->index == 0) Win_OnGetMinMaxInfo(rec);
   Win_OnPosChanged(rec);
   Win_OnSize(rec);
 }
 
-// Minimise and maximise are known only after the fact: a refused one is undone.
 void HandleMinMax(WindowRec* rec, PlatMsg msg) {
   if (msg == PlatMsg::Minimized) {
-    if (rec->index == 0) g_MainWasMinimized = true;
     if (!Wnd_ConfirmQuit(rec, kScMinimize)) PlatWin_Restore(rec->handle);
     return;
   }
-  if (msg == PlatMsg::Maximized) {
+  if (msg == PlatMsg::Maximized && rec->index != 0) {
+    // Sub windows follow their maximise-allowed byte (off by default).
     if (!Wnd_ConfirmQuit(rec, kScMaximize)) {
       PlatWin_Restore(rec->handle);
       return;
     }
-    HandleSizeChange(rec);
-    return;
   }
-  bool fromMinimized = rec->index == 0 && g_MainWasMinimized;
-  if (rec->index == 0) g_MainWasMinimized = false;
-  if (!fromMinimized && (rec->index != 0 || g_MainSize.maximized)) Wnd_ConfirmQuit(rec, kScRestore);
   HandleSizeChange(rec);
+}
+
+// Messages the engine posts to itself: its menus, the tray icon, movies.
+void HandleUser(WindowRec* rec, const PlatEvent& ev) {
+  switch (ev.b) {
+    case kUserSysCommand:
+      if (Wnd_ConfirmQuit(rec, static_cast<uint32_t>(ev.a)) &&
+          (static_cast<uint32_t>(ev.a) & ~0xFu) == kScClose)
+        Wnd_Destroy(rec);
+      break;
+    case kUserMenuCommand: g_MenuCommand = static_cast<uint32_t>(ev.a) & 0xFFFFu; break;
+    case kUserTray: Win_OnTrayEvent(rec, ev.x, ev.a); break;
+    case kUserMovie:
+      if (g_WndMovieNotify) g_WndMovieNotify(ev.a);
+      break;
+    default: break;
+  }
 }
 
 void HandleButton(WindowRec* rec, const PlatEvent& ev) {
@@ -132,12 +171,7 @@ void Win_HandleMessage(WindowRec* rec, const PlatEvent& ev) {
     case PlatMsg::DropFiles: Win_OnDropFiles(rec, ev.files); break;
     case PlatMsg::TitleDoubleClick: Win_OnTitleDoubleClick(rec); break;
     case PlatMsg::DisplayChanged: Win_OnMove(rec); break;
-    case PlatMsg::User:
-      // A system command posted by the engine's own menu or shortcut.
-      if (Wnd_ConfirmQuit(rec, static_cast<uint32_t>(ev.a)) &&
-          (static_cast<uint32_t>(ev.a) & ~0xFu) == kScClose)
-        Wnd_Destroy(rec);
-      break;
+    case PlatMsg::User: HandleUser(rec, ev); break;
     default: break;
   }
 }
@@ -244,6 +278,31 @@ void Win_OnTitleDoubleClick(WindowRec* rec) {
     g_ScreenModeRequest = static_cast<uint8_t>(rec->index + 1);
 }
 
+int Win_SkipEraseBkgnd() { return (g_FullScreen || g_MainSize.maximized) ? 0 : 1; }
+
+void Win_OnTrayEvent(WindowRec* rec, int32_t iconId, int32_t mouseMessage) {
+  if (rec->index != 0 || iconId != kTrayIconId || !rec->handle) return;
+  if (mouseMessage == kMsgLButtonDown) {
+    PlatWin_Raise(rec->handle);
+    Win_RedrawAll(rec);
+    return;
+  }
+  if (mouseMessage != kMsgLButtonDblClk && mouseMessage != kMsgRButtonUp) return;
+  PlatWin_Raise(rec->handle);
+  if (LayerImage* root = Layer_Record(rec->layerSet)) {
+    root->dirtyBox[0] = 0;
+    root->dirtyBox[1] = 0;
+    root->dirtyBox[2] = static_cast<int64_t>(root->width) - 1;
+    root->dirtyBox[3] = static_cast<int64_t>(root->height) - 1;
+    root->dirty = root->wholeImage = root->subtreeDirty = 1;
+  }
+  int32_t x = 0, y = 0;
+  PlatMouse_GlobalPos(&x, &y);
+  g_PopupPosX = x - g_LetterBox.x;
+  g_PopupPosY = y - g_LetterBox.y;
+  g_PopupMenuSet = 2;
+}
+
 void Win_RedrawAll(WindowRec* rec) {
   if (!rec->layerSet) return;
   LayerImage* root = Layer_Record(rec->layerSet);
@@ -291,9 +350,7 @@ bool Wnd_DragTest(WindowRec* rec, int32_t clientX, int32_t clientY) {
 
 void Win_OnDropFiles(WindowRec*, const std::vector<std::string>& utf8Paths) {
   std::lock_guard<std::mutex> lock(*g_DropLock);
-  for (char* p : g_DroppedFiles.paths) std::free(p);
-  g_DroppedFiles.paths.clear();
-  g_DroppedFiles.count = 0;
+  g_DroppedFiles.Clear();
   for (const std::string& utf8 : utf8Paths) {
     if (g_DroppedFiles.paths.size() >= kDropFilesMax) break;
     std::string sjis = Text_Utf8ToSjis(utf8);

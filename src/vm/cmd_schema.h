@@ -6,9 +6,10 @@
 //
 // Several files contribute entries without touching each other: each defines
 // a `const CmdSchemaEntry kXxx[]` table and one registration function that
-// passes it to CmdSchema_Add; CmdSchema_Init (cmd_schema.cpp) calls every
-// registration function once. A later area adds its function to the list
-// there.
+// passes it to CmdSchema_Add. CmdSchema_Init (cmd_schema.cpp) registers the
+// VM's own contributors; other subsystems call theirs from the start-up's
+// table set-up (and tests that need them call them directly), before the
+// command table file is read.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -60,7 +61,7 @@ const char* CmdSchema_Name(int number, char* buf, size_t cap);
 // 81 and 82, then every schema entry that names a handler.
 void CmdSchema_FillHandlers(CmdHandler* handlers);
 
-// Argument ids the Parts give only by position, fixed here for engine,
+// Argument ids that commands read by position, fixed here for engine,
 // compiler fixtures and handlers alike.
 constexpr uint8_t kLetArgTarget = 1, kLetArgValue = 2;             // 54
 constexpr uint8_t kDimArgTarget = 1, kDimArgInit = 2;              // 51, 26, 90

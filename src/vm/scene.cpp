@@ -68,7 +68,7 @@ bool DescriptorsValid(uint8_t cmd, const ArgDesc* d, uint8_t argc, uint32_t coun
   uint32_t mask = Scene_DataDescMask(cmd);
   for (int p = 1; p <= argc; ++p) {
     const ArgDesc& a = d[p - 1];
-    if (cmd != 43 && (mask >> p) & 1) {
+    if (cmd != 43 && p < 32 && (mask >> p) & 1) {
       if (a.length >= count) return false;  // a pc inside the scene
       continue;
     }

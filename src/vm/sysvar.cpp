@@ -1,9 +1,11 @@
 // System variables (numbers below 1000): computed when read. This file holds
-// the numbers whose state the VM core owns and hands the task and call-frame
-// numbers (48, 53-69) to the flow code; numbers whose subsystems are not
-// built read 0 or "".
+// the numbers whose state the VM core owns, hands the task and call-frame
+// numbers (48, 53-69) to the flow code and the clock, counter, mouse and key
+// numbers to the shell; numbers whose subsystems are not built read 0 or "".
 #include <cstring>
 
+#include "shell/frame.h"
+#include "shell/shell.h"
 #include "vm/vm.h"
 
 uint32_t g_SysVarCountValue = 0;
@@ -23,6 +25,7 @@ const Variable* UserVar(uint64_t ref) {
 int64_t SysVar_Get(uint32_t number, int64_t index) {
   int64_t flow;
   if (SysVar_GetFlow(int32_t(number), index, &flow)) return flow;
+  if (SysVar_GetShell(int32_t(number), index, &flow)) return flow;
   switch (number) {
     case 49: return 999;
     case 50:  // the int64 value of element 0 of the variable in the upper half
@@ -91,8 +94,40 @@ int32_t Expr_GetSystemString(uint32_t number, char* out, int64_t index) {
   }
 }
 
-int SysVar_Assign(uint32_t, int64_t, uint8_t, int64_t, int*) {
-  // No writable system variable is built yet besides 50, 51 and 53, which
-  // the assignment command handles itself.
-  return 0;
+namespace {
+// Stores into a key's hold counter only a value whose sign agrees with the
+// key's state (negative while up, positive while down); anything else
+// clears it.
+void SetKeyCounter(int64_t key, uint8_t op, int64_t v) {
+  if (key <= 0 || key >= int64_t(kKeyCount)) return;
+  KeyCounter& k = g_KeyCounters[size_t(key)];
+  int64_t x = k.counter;
+  VarOp_IntTable[op](&x, v);
+  bool down = k.edge != 0;
+  k.counter = (down ? x > 0 : x < 0) ? x : 0;
+}
+}  // namespace
+
+// Writable system variables: the hold counters by key number (144) and by
+// button (147-275), and the button map (415-542).
+int SysVar_Assign(uint32_t number, int64_t index, uint8_t op, int64_t v, int* result) {
+  bool key = number == 144 || (number >= 147 && number <= 275);
+  bool map = number >= 415 && number <= 542;
+  if (!key && !map) return 0;
+  *result = 0;
+  if (op >= kVarOpCount) {
+    Err_Script(101140, 1);
+    *result = -1;
+    return 1;
+  }
+  if (number == 144) {
+    SetKeyCounter(index, op, v);
+  } else if (key) {
+    if (number - 147 < uint32_t(kButtonMapSize)) SetKeyCounter(g_ButtonMap[number - 147], op, v);
+  } else if (number - 415 < uint32_t(kButtonMapSize)) {
+    int64_t x = g_ButtonMap[number - 415];
+    VarOp_IntTable[op](&x, v);
+    g_ButtonMap[number - 415] = uint8_t(x);
+  }
+  return 1;
 }

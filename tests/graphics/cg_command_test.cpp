@@ -10,6 +10,9 @@
 
 using namespace gfxtest;
 
+// The VM's command flags; the start-up sets them all to 1.
+__attribute__((weak)) extern uint8_t g_CmdFlags[128];
+
 namespace {
 
 TEST(CmdApplyOp, OperatorsAndClamps) {
@@ -126,14 +129,30 @@ TEST_F(CgScene, ScriptBuildsATreeThatComposes) {
   EXPECT_EQ(0u, GetPx(rr, 7, 1));
 }
 
-TEST_F(CgScene, MissingLeafWithoutImageIsReported) {
+TEST_F(CgScene, MissingLeafWithoutImageIsReportedWhileTheFlagIsSet) {
+  if (g_CmdFlags) g_CmdFlags[1] = 1;  // as the start-up leaves it
   fx::Scene& s = Main();
   s.Cmd("cg", {{"path", fx::Text("nothing")}, {"num", fx::Int(1)}, {"x", fx::Int(3)}});
   Idle(s);
   ASSERT_TRUE(Load({}));
   ErrCapture errs;
   Frames(1);
-  EXPECT_TRUE(errs.Has(101230));  // while the command's flag is set
+  EXPECT_TRUE(errs.Has(101230));
+  EXPECT_EQ(1, g_QuitRequested.load());
+  EXPECT_EQ(nullptr, Find("nothing.1"));
+}
+
+TEST_F(CgScene, MissingLeafWithoutImageIsIgnoredWhenTheFlagIsClear) {
+  if (!g_CmdFlags) GTEST_SKIP() << "no command flags linked";
+  g_CmdFlags[1] = 0;
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("nothing")}, {"num", fx::Int(1)}, {"x", fx::Int(3)}});
+  Idle(s);
+  ASSERT_TRUE(Load({}));
+  ErrCapture errs;
+  Frames(1);
+  EXPECT_FALSE(errs.Has(101230));
+  EXPECT_EQ(0, g_QuitRequested.load());
   EXPECT_EQ(nullptr, Find("nothing.1"));
 }
 

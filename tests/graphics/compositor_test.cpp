@@ -159,7 +159,9 @@ TEST_F(CompositorTest, MaskedLayerWithThresholdAndSizeMismatch) {
   f->maskLevel = 100;
   Img_SetSize(Layer_Record(m), 3, 1, nullptr);
   MarkWholeTree(root);
+  ErrCapture errs;
   EXPECT_EQ(-1, ComposeRoot(root));
+  EXPECT_TRUE(errs.Has(100310));
   EXPECT_EQ(1, g_QuitRequested.load());
 }
 
@@ -292,7 +294,9 @@ TEST(LayerImage, AllocatorLimitsAndBlank) {
   ASSERT_NE(nullptr, p);
   std::free(p);
   g_QuitRequested = 0;
+  ErrCapture errs;
   EXPECT_EQ(nullptr, Img_AllocPixels(nullptr, 8193, 1, "x"));
+  EXPECT_TRUE(errs.Has(100010));
   EXPECT_EQ(1, g_QuitRequested.load());
   EXPECT_EQ(nullptr, Img_AllocPixels(nullptr, 1, 8193, "x"));
   EXPECT_EQ(nullptr, Img_AllocPixels(nullptr, 0, 5, "x"));
@@ -307,6 +311,39 @@ TEST(LayerImage, AllocatorLimitsAndBlank) {
   EXPECT_EQ(before, r->pixels);
   EXPECT_EQ(1u, r->width);
   Obj_Release(n);
+}
+
+}  // namespace
+
+namespace {
+
+int g_GpuFrames = 0;
+
+TEST(CompositorWindow, FullRedrawGoesToTheGpuForWindowZeroOnly) {
+  gfxtest::InitGraphics();
+  ObjNode* root = MakeRoot(3, 2);
+  MakeLayer(root, "a", false, 3, 2, Px(1, 2, 3, 255), 1);
+  g_CompHooks.gpuDrawingOn = [] { return true; };
+  g_CompHooks.gpuDrawFrame = [](ObjNode*) { g_GpuFrames++; };
+  g_FullRedraw = 1;
+  uint8_t presented = 0;
+  CompWindow w;
+  w.index = 1, w.root = root, w.showAtFirstFrame = 1, w.presented = &presented;
+  EXPECT_EQ(0, Comp_DrawWindow(w));
+  EXPECT_EQ(0, g_GpuFrames);  // not window 0
+  EXPECT_EQ(1, presented);
+  w.index = 0;
+  EXPECT_EQ(0, Comp_DrawWindow(w));
+  EXPECT_EQ(1, g_GpuFrames);
+  EXPECT_EQ(0, g_FullRedraw);
+  // The root was marked whole and then composed on the CPU as well.
+  EXPECT_EQ(Px(1, 2, 3, 255), GetPx(Layer_Record(root), 2, 1));
+  // A window not yet shown is not touched, and its presented byte stays.
+  uint8_t untouched = 0;
+  w.showAtFirstFrame = 0, w.presented = &untouched;
+  EXPECT_EQ(0, Comp_DrawWindow(w));
+  EXPECT_EQ(0, untouched);
+  g_CompHooks = CompHooks{};
 }
 
 }  // namespace

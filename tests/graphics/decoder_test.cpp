@@ -109,7 +109,9 @@ TEST_F(DecoderTest, SizeLimitIsEnforcedByEveryDecoder) {
   Picture wide = imgfix::Pattern(8193, 1, false);
   Picture ok = imgfix::Pattern(8192, 1, false);
   Rec a, b, c, d, e, f;
+  ErrCapture errs;
   EXPECT_EQ(-1, Decode(a, kFileTypePng, imgfix::WritePng(wide, imgfix::PngKind::Rgb)));
+  EXPECT_TRUE(errs.Has(100091));
   EXPECT_EQ(1, g_QuitRequested.load());
   EXPECT_EQ(0, Decode(b, kFileTypePng, imgfix::WritePng(ok, imgfix::PngKind::Rgb)));
   EXPECT_EQ(-1, Decode(c, kFileTypeQcg, imgfix::WriteQcg(wide)));
@@ -240,9 +242,13 @@ TEST_F(DecoderTest, BmpRefusals) {
   std::string notBm = imgfix::WriteBmp(p);
   notBm[0] = 'X';
   Rec a, b, c;
+  ErrCapture errs;
   EXPECT_EQ(-1, Decode(a, kFileTypeBmp, notBm));
+  EXPECT_TRUE(errs.Has(100070));
   EXPECT_EQ(-1, Decode(b, kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 8, .compression = 1})));
+  EXPECT_TRUE(errs.Has(100090));
   EXPECT_EQ(-1, Decode(c, kFileTypeBmp, imgfix::WriteBmp(p, {.offsetOverride = 10})));
+  EXPECT_TRUE(errs.Has(100080));
 }
 
 TEST_F(DecoderTest, GifFirstFrameWithTransparencyAndPlacement) {
@@ -272,6 +278,7 @@ TEST_F(DecoderTest, GifFirstFrameWithTransparencyAndPlacement) {
 }
 
 TEST_F(DecoderTest, GifWithoutImageOrWithBadCodeFails) {
+  ErrCapture errs;
   Rec a;
   std::string onlyTrailer = imgfix::WriteGif(2, 2, {1, 1, 1, 1}, std::vector<uint8_t>(768, 1));
   size_t desc = onlyTrailer.find('\x2C', 790);
@@ -284,6 +291,7 @@ TEST_F(DecoderTest, GifWithoutImageOrWithBadCodeFails) {
   bad[desc + 14] = char(0xFF);
   Rec b;
   EXPECT_EQ(-1, Decode(b, kFileTypeGif, bad));
+  EXPECT_TRUE(errs.Has(100215));
 }
 
 TEST_F(DecoderTest, JpegColourAndGrey) {
@@ -306,13 +314,18 @@ TEST_F(DecoderTest, JpegColourAndGrey) {
   EXPECT_EQ(px & 255, (px >> 8) & 255);
   EXPECT_EQ(px & 255, (px >> 16) & 255);
   Rec junk;
+  ErrCapture errs;
   EXPECT_EQ(-1, Decode(junk, kFileTypeJpg, "not a jpeg at all"));
+  EXPECT_TRUE(errs.Has(100210));
 }
 
 TEST_F(DecoderTest, UnknownTypeAndPsd) {
   Rec a, b, c;
+  ErrCapture errs;
   EXPECT_EQ(-1, Decode(a, 0, "x"));
+  EXPECT_TRUE(errs.Has(100030));
   EXPECT_EQ(-1, Decode(b, kFileTypePsd, "8BPS"));
+  EXPECT_TRUE(errs.Has(100220));
   ASSERT_EQ(0, Decode(c, kFileTypePsb, "PSB"));  // no E-mote host: a 2x2 layer
   EXPECT_EQ(2u, c.r.width);
   EXPECT_EQ(1, c.r.alphaMode);

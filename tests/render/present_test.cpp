@@ -3,11 +3,15 @@
 // sub windows.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "graphics/graphics.h"
 #include "platform/displays.h"
+#include "platform/events.h"
 #include "platform/present.h"
 #include "platform/window.h"
 #include "render/render.h"
@@ -50,8 +54,10 @@ int g_BoxCount = 0;
 void NoBox(const char*, const char*) { ++g_BoxCount; }
 void NoError(int32_t, int) {}
 
-WindowRec* Window(int32_t index, int32_t lw, int32_t lh, int32_t cw, int32_t ch) {
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
+WindowRec* Window(int32_t index, int32_t lw, int32_t lh, int32_t cw, int32_t ch,
+                  const char* driver = "dummy") {
+  setenv("SDL_VIDEODRIVER", driver, 1);
+  unsetenv("DISPLAY");  // headless: no X server, no session bus through it
   g_WndUi.box = NoBox;
   g_WndUi.error = NoError;
   if (!Plat_VideoInit() || (!g_WindowRecs[0] && Win_CreateMain() != 0)) return nullptr;
@@ -89,6 +95,18 @@ TEST(Present, SameSizeIsShownOneToOne) {
   ASSERT_EQ(h, 48);
   for (int32_t y = 0; y < 48; y += 7)
     for (int32_t x = 0; x < 64; x += 5) ASSERT_EQ(Rgb(px[y * 64 + x]), root.At(x, y)) << x << "," << y;
+}
+
+TEST(Present, OffscreenDriverShowsTheFrameToo) {
+  WindowRec* rec = Window(0, 24, 16, 24, 16, "offscreen");
+  if (!rec) GTEST_SKIP() << "SDL offscreen driver not available";
+  Root root(24, 16);
+  rec->layerSet = &root.node;
+  Present_Window(rec);
+  int32_t w = 0, h = 0;
+  std::vector<uint32_t> px = Shown(rec, &w, &h);
+  ASSERT_EQ(w, 24);
+  EXPECT_EQ(Rgb(px[7 * 24 + 13]), root.At(13, 7));
 }
 
 TEST(Present, ScaledWindowShowsTheScalerOutput) {
@@ -216,6 +234,60 @@ TEST(Present, NoBufferAfterAFailedAllocationShowsNothing) {
   Present_Window(rec);
   EXPECT_EQ(g_ScreenBuffer.pixels, nullptr);
   EXPECT_EQ(g_BoxCount, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Present, AFrameArrivingAfterTheWindowWentIsDropped) {
+  WindowRec* rec = Window(0, 16, 16, 16, 16);
+  ASSERT_NE(rec, nullptr);
+  PlatWindow* old = rec->handle;
+  PlatWin_Destroy(old);
+  rec->handle = nullptr;
+  uint32_t px[16 * 16] = {};
+  PlatPresent_Blit(old, reinterpret_cast<uint8_t*>(px), 16, 16, 64, 0, 0, 16, 16);
+  PlatPresent_Commit(old);
+  std::vector<uint32_t> back;
+  EXPECT_FALSE(PlatPresent_ReadBack(old, &back, nullptr, nullptr));
+  EXPECT_FALSE(PlatWin_IsShown(old));
+}
+
+}  // namespace
+
+namespace {
+
+// Resizes on the main thread while another thread presents scaled frames:
+// the buffer is only ever re-allocated by the presenting thread.
+TEST(Present, ResizeWhilePresentingOnAnotherThread) {
+  WindowRec* rec = Window(0, 64, 48, 128, 96);
+  ASSERT_NE(rec, nullptr);
+  Plat_SetWndProc(Win_Proc);
+  PlatDisplay_SetFake({});
+  Root root(64, 48);
+  rec->layerSet = &root.node;
+  g_WndFrameThreadRunning = 1;
+  std::atomic<bool> stop{false};
+  std::thread frames([&] {
+    while (!stop) {
+      root.img.subtreeDirty = 1;
+      Present_Window(rec);
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+  });
+  const int32_t sizes[][2] = {{128, 96}, {200, 150}, {96, 72}, {400, 300}, {64, 48}};
+  for (int i = 0; i < 60; ++i) {
+    const auto& s = sizes[i % 5];
+    PlatWin_SetClientRect(rec->handle, 0, 0, s[0], s[1]);
+    Plat_PumpEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  stop = true;
+  frames.join();
+  g_WndFrameThreadRunning = 0;
+  Plat_PumpEvents();
+  EXPECT_EQ(g_Screen.shownW, 64);
 }
 
 }  // namespace

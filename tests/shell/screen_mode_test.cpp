@@ -56,7 +56,7 @@ TEST(ScreenMode, WithoutTheSettingUsesTheDesktopSize) {
 TEST(ScreenMode, MissingModeShowsTheBoxAndStaysWindowed) {
   PlatDisplay d = FakeDisplay();
   d.modes = {{1280, 720, 32, 60}};  // the desktop size itself is not offered
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  Headless();
   PlatDisplay_SetFake({d});
   WindowRec* rec = MainWindow(800, 600, false);
   ASSERT_NE(rec, nullptr);
@@ -119,7 +119,7 @@ TEST(ScreenMonitors, SecondMonitorBecomesTheDesktop) {
   second.h = 1024;
   second.desktop = {1280, 1024, 32, 60};
   second.modes = {{1280, 1024, 32, 60}};
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  Headless();
   PlatDisplay_SetFake({FakeDisplay(), second});
   WindowRec* rec = MainWindow(800, 600, false);
   ASSERT_NE(rec, nullptr);

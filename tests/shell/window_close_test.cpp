@@ -2,6 +2,13 @@
 // windows with a recorded confirmation box.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/msgbox.h"
+#include "platform/text.h"
+#include "render/render.h"
 #include "shell/frame.h"
 #include "window_fixture.h"
 
@@ -187,6 +194,93 @@ TEST(WindowSize, TooWideBufferReportsAndLeavesNone) {
   EXPECT_EQ(g_Errors[0], 100010);
   EXPECT_EQ(g_ErrorQuit[0], 1);
   EXPECT_EQ(Screen_BufferBytes(640, 512), 640u * 4 * 512 + 640 * 4 + 4);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace winfix;
+
+// The engine's own box: a Yes/No question whose fallback answer is No.
+TEST(WindowClose, DefaultBoxAsksYesOrNo) {
+  WndUi engineUi = g_WndUi;  // each case starts with the engine's seams
+  WindowRec* rec = MainWindow();
+  ASSERT_NE(rec, nullptr);
+  g_WndUi.askYesNo = engineUi.askYesNo;
+  std::vector<MsgBoxRequest> seen;
+  int answer = 7;
+  MsgBox_SetRecorder([&](const MsgBoxRequest& r) {
+    seen.push_back(r);
+    return answer;
+  });
+  EXPECT_EQ(Wnd_ConfirmQuit(rec, kScClose), 0u);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(Text_SjisToUtf8(seen[0].text), "終了します。よろしいですか？");
+  ASSERT_EQ(seen[0].buttons.size(), 2u);
+  EXPECT_EQ(MsgBox_DefaultAnswer(seen[0]), 7);  // no screen: No
+  answer = 6;
+  EXPECT_EQ(Wnd_ConfirmQuit(rec, kScClose), 1u);
+  EXPECT_EQ(g_QuitRequested.load(), 1);
+  MsgBox_SetRecorder({});
+}
+
+TEST(WindowThreads, ScreenModeFromAnotherThreadRunsOnTheMainThread) {
+  WindowRec* rec = MainWindow();
+  ASSERT_NE(rec, nullptr);
+  std::atomic<int> result{-1};
+  std::thread t([&] { result = Screen_SetMode(1); });
+  while (result < 0) {
+    Plat_PumpEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  t.join();
+  EXPECT_EQ(result.load(), 1);
+  EXPECT_EQ(g_FullScreen.load(), 1);
+}
+
+TEST(WindowThreads, WaitEndsWhenTheLoopHasEnded) {
+  ASSERT_NE(MainWindow(), nullptr);
+  Plat_PostQuit();
+  EXPECT_FALSE(Plat_PumpEvents());
+  bool ran = false;
+  std::thread t([&] { EXPECT_FALSE(Plat_RunOnMainWait([&] { ran = true; })); });
+  t.join();
+  EXPECT_FALSE(ran);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowUser, MenuTrayAndSystemCommands) {
+  WindowRec* rec = MainWindow();
+  ASSERT_NE(rec, nullptr);
+  PlatEvent e;
+  e.msg = PlatMsg::User;
+  e.window = 0;
+  e.b = kUserMenuCommand;
+  e.a = 0x12345;
+  Win_HandleMessage(rec, e);
+  EXPECT_EQ(g_MenuCommand.load(), 0x2345u);  // the low word
+  PlatMouse_SetFake(true, 500, 400);
+  g_LetterBox = LetterBox{100, 20};
+  e.b = kUserTray;
+  e.x = 99;  // another icon: nothing
+  e.a = kMsgRButtonUp;
+  Win_HandleMessage(rec, e);
+  EXPECT_EQ(g_PopupMenuSet, 0);
+  e.x = kTrayIconId;
+  Win_HandleMessage(rec, e);
+  EXPECT_EQ(g_PopupMenuSet, 2);
+  EXPECT_EQ(g_PopupPosX.load(), 400);
+  EXPECT_EQ(g_PopupPosY.load(), 380);
+  e.b = kUserSysCommand;
+  e.a = kScClose;
+  rec->closeMode = 2;
+  Win_HandleMessage(rec, e);
+  EXPECT_EQ(rec->handle, nullptr);
+  EXPECT_EQ(g_QuitRequested.load(), 1);
 }
 
 }  // namespace

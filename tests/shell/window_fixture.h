@@ -48,8 +48,15 @@ inline PlatDisplay FakeDisplay(int32_t x = 0) {
 
 // Headless main window of a logical size, shown, with the screen sizes of a
 // fresh start.
-inline WindowRec* MainWindow(int32_t w = 800, int32_t h = 600, bool fakeDisplays = true) {
+inline void Headless() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
+  // Headless windows need no X server; without one the session bus is not
+  // autolaunched through it either.
+  unsetenv("DISPLAY");
+}
+
+inline WindowRec* MainWindow(int32_t w = 800, int32_t h = 600, bool fakeDisplays = true) {
+  Headless();
   if (fakeDisplays) PlatDisplay_SetFake({FakeDisplay()});
   InstallRecorders();
   if (!Plat_VideoInit() || Win_CreateMain() != 0) return nullptr;

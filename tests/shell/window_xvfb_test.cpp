@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -20,6 +21,31 @@
 namespace {
 
 using namespace winfix;
+
+// One window test at a time on a display: a full-screen window of one case
+// would cover the picture another case reads back. A folder is the lock
+// (its creation is atomic); a stale one is taken over after 30 s.
+class DisplayLock {
+ public:
+  DisplayLock() {
+    const char* d = std::getenv("DISPLAY");
+    std::string name = d ? d : "none";
+    for (char& c : name)
+      if (c == ':' || c == '/' || c == '.') c = '_';
+    path_ = std::filesystem::temp_directory_path() / ("engine-window-test" + name + ".lock");
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::error_code ec;
+    while (!std::filesystem::create_directory(path_, ec) && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ~DisplayLock() {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+  }
+
+ private:
+  std::filesystem::path path_;
+};
 
 bool HaveDisplay() {
   const char* d = std::getenv("DISPLAY");
@@ -71,8 +97,9 @@ std::vector<uint8_t> Grab(int32_t x, int32_t y, int32_t w, int32_t h, const std:
 }
 
 WindowRec* RealWindow(int32_t w, int32_t h) {
-  unsetenv("SDL_VIDEODRIVER");
   setenv("SDL_VIDEODRIVER", "x11", 1);
+  // No session bus to find: keeps it from being started through the display.
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   PlatDisplay_ClearFake();
   InstallRecorders();
   if (!Plat_VideoInit() || Win_CreateMain() != 0) return nullptr;
@@ -93,6 +120,7 @@ WindowRec* RealWindow(int32_t w, int32_t h) {
 
 TEST(WindowXvfb, ShowsThePictureAtTheClientSize) {
   if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  DisplayLock lock;
   WindowRec* rec = RealWindow(320, 240);
   ASSERT_NE(rec, nullptr);
   Picture pic(320, 240);
@@ -120,6 +148,7 @@ TEST(WindowXvfb, ShowsThePictureAtTheClientSize) {
 
 TEST(WindowXvfb, FullScreenAndBackKeepTheSizes) {
   if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  DisplayLock lock;
   WindowRec* rec = RealWindow(320, 240);
   ASSERT_NE(rec, nullptr);
   PlatWin_Show(rec->handle);
@@ -145,6 +174,79 @@ TEST(WindowXvfb, FullScreenAndBackKeepTheSizes) {
   EXPECT_EQ(g_Screen.screenW, 320);
   EXPECT_EQ(g_Screen.shownH, 240);
   PlatRect c;
+  ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
+  EXPECT_EQ(c.w, 320);
+  EXPECT_EQ(c.h, 240);
+}
+
+}  // namespace
+
+namespace {
+
+// A window manager for the cases that need frames and maximise; bare Xvfb
+// has neither. Stopped again with the case.
+class WindowManager {
+ public:
+  WindowManager() {
+    FILE* p = popen("openbox --sm-disable >/dev/null 2>&1 & echo $!", "r");
+    if (!p) return;
+    char buf[32] = {};
+    if (fgets(buf, sizeof buf, p)) pid_ = std::atoi(buf);
+    pclose(p);
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  }
+  ~WindowManager() {
+    if (pid_ > 0) std::system(("kill " + std::to_string(pid_) + " 2>/dev/null").c_str());
+  }
+  bool Started() const { return pid_ > 0; }
+
+ private:
+  int pid_ = 0;
+};
+
+bool HaveOpenbox() { return std::system("command -v openbox >/dev/null 2>&1") == 0; }
+
+TEST(WindowXvfb, MaximiseRestoreAndSnapUnderAWindowManager) {
+  if (!HaveDisplay() || !HaveOpenbox()) GTEST_SKIP() << "needs xvfb-run and openbox";
+  DisplayLock lock;
+  WindowManager wm;
+  ASSERT_TRUE(wm.Started());
+  g_WinConfig.thickFrame = 1;
+  WindowRec* rec = RealWindow(320, 240);
+  ASSERT_NE(rec, nullptr);
+  PlatWin_Show(rec->handle);
+  PumpFor(500);
+  int32_t fw = 0, fh = 0;
+  Wnd_GetStyle(rec, &fw, &fh);
+  EXPECT_GT(fh, 0);  // the manager drew a title bar
+
+  // A drag to a wider shape snaps back to 4:3.
+  PlatRect c;
+  ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
+  PlatWin_SetClientRect(rec->handle, c.x, c.y, 480, 240);
+  PumpFor(500);
+  ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
+  EXPECT_EQ(c.w, 320);
+  EXPECT_EQ(c.h, 240);
+
+  PlatWin_Maximize(rec->handle);
+  PumpFor(700);
+  ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
+  EXPECT_EQ(g_MainSize.maximized, 1);
+  EXPECT_EQ(g_Screen.screenW, c.w);
+  EXPECT_EQ(g_Screen.screenH, c.h);
+  int32_t sw = 0, sh = 0;
+  Screen_ShownSizeFor(320, 240, c.w, c.h, 1, true, g_WinConfig.desktopW, g_WinConfig.desktopH,
+                      &sw, &sh);
+  EXPECT_EQ(g_Screen.shownW, sw);
+  EXPECT_EQ(g_Screen.shownH, sh);
+  EXPECT_GT(c.w, 320);
+
+  PlatWin_Restore(rec->handle);
+  PumpFor(700);
+  EXPECT_EQ(g_MainSize.maximized, 0);
+  EXPECT_EQ(g_Screen.shownW, 320);
+  EXPECT_EQ(g_Screen.shownH, 240);
   ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
   EXPECT_EQ(c.w, 320);
   EXPECT_EQ(c.h, 240);

@@ -204,3 +204,22 @@ TEST_F(FlowGame, ScriptErrorsNameTheSceneFileAndLine) {
   EXPECT_STREQ(g_ErrFile, "main.txt");
   EXPECT_EQ(g_ErrLine, 42);
 }
+
+class FlowPromisedBlocks : public FlowGame, public testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(FlowPromisedBlocks, ALabelInsideBlocksThatWereNeverOpenedIsNoCrash) {
+  // The start label claims two open IF blocks and two LOOPs that the task
+  // never entered; the block ends find no frames and report.
+  auto [cmd, error] = GetParam();
+  fx::Scene& s = game.Scene(0);
+  s.Label("SYSTEM_START", 2, 2);
+  s.Raw(cmd);
+  Idle(s);
+  ASSERT_TRUE(Load());
+  ErrCapture err;
+  Frames(1);
+  EXPECT_TRUE(err.Has(error)) << err.Text();
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, FlowPromisedBlocks,
+                         testing::Values(std::pair{46, 101300}, std::pair{11, 101300}, std::pair{59, 108120}));

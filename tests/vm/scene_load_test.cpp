@@ -230,3 +230,33 @@ TEST(SceneLoad, AnUnassignedNumberReportsWhenRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// The call's 16-bit label field cannot hold an index of 65536 or more: such
+// a label is left for run time instead of being cut to the wrong label.
+TEST(SceneLoad, CallLabelsBeyondSixteenBitsAreNotPreResolved) {
+  fx::Game g;
+  std::string high;  // a name whose hash sorts it last
+  for (int i = 0; i < 70000; ++i) {
+    std::string n = "l" + std::to_string(i);
+    g.Label(n, 0, 0);
+    if (high.empty() && (Hash_Murmur2(n.data(), n.size()) >> 24) == 0xFF) high = n;
+  }
+  ASSERT_FALSE(high.empty());
+  fx::Scene& s = g.Scene(0);
+  s.Label("SYSTEM_START");
+  s.Call(high);
+  s.Jump(high);
+  EndWithWait(s);
+  ASSERT_EQ(LoadGame(g), 0);
+  int32_t idx = Label_Find(high.data(), high.size());
+  ASSERT_GE(idx, 65536);
+  const SceneCode* c = Scene_Code(0);
+  uint16_t v;
+  std::memcpy(&v, &c->desc[0][0].type, 2);
+  EXPECT_EQ(v, 0);
+  EXPECT_EQ(c->desc[1][0].length, uint32_t(idx) + kJumpResolvedBit);
+}
+
+}  // namespace

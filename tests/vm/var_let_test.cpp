@@ -164,3 +164,25 @@ TEST(Dim, SizeErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Let, WritableSystemVariables) {
+  GameRun r(
+      [](fx::Scene& s) {
+        s.Let(fx::Var(415), fx::Int(13));                    // button 0 -> Enter
+        s.Let(fx::Var(1005), fx::Var(415));
+        s.Let(fx::Elem(144, {fx::Int(13)}), fx::Int(-5));    // key up: a negative value stays
+        s.Let(fx::Var(1006), fx::Elem(144, {fx::Int(13)}));
+        s.Let(fx::Var(147), fx::Int(4));                     // key up: a positive value clears
+        s.Let(fx::Var(1007), fx::Var(147));
+      },
+      [](fx::Game& g) { g.IntVar(415).IntVar(147).IntVar(144, {1024}); });
+  ASSERT_EQ(r.loaded, 0);
+  EXPECT_EQ(IntVar(1005), 13);
+  EXPECT_EQ(IntVar(1006), -5);
+  EXPECT_EQ(IntVar(1007), 0);
+  EXPECT_TRUE(r.log.Empty()) << r.log.First();
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// The engine tables built once at start-up, the command registrations, and
+// the small start-up probes (temporary file, embedded data block, local time,
+// timer period, pixel workers).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "graphics/graphics.h"
+#include "platform/clock.h"
+#include "shell/shell.h"
+#include "shell/startup.h"
+#include "text/text.h"
+#include "vm/cmd_schema.h"
+#include "vm/vm.h"
+
+// The command flags are the dispatcher's; until it defines them this weak
+// definition keeps them (a strong one elsewhere takes its place). All 1 from
+// the start, as the table set-up leaves them.
+__attribute__((weak)) uint8_t g_CmdFlags[128] = {
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+    1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+};
+
+uint8_t g_DataDirNotWritable = 0;
+int32_t g_StartLocalTime[8] = {};
+
+namespace {
+
+bool g_TablesBuilt = false;
+
+// Embedded data block 148: four bytes whose presence the start-up checks.
+constexpr uint8_t kBinResource148[4] = {0, 0, 0, 0};
+
+}  // namespace
+
+void Sys_RegisterCommands() {
+  CmdSchema_Init();
+  CmdSchema_RegisterGraphics();
+  CmdSchema_RegisterText();
+  CmdSchema_RegisterShell();
+}
+
+void Sys_InitTables() {
+  if (g_TablesBuilt) return;
+  g_TablesBuilt = true;
+  std::srand(unsigned(std::time(nullptr)));
+  Blend_BuildProductTable();
+  Blend_InitTables();
+  Win_InitHandlerTables();
+  VarOp_InitTable();
+  Expr_InitOpTable(1);
+  std::memset(g_CmdFlags, 1, sizeof g_CmdFlags);
+  Sys_RegisterCommands();
+  Vm_InstallErrPlace();
+  g_VmPauseWaitHook = App_WaitInactivePause;
+  Msg_CreateRecord();
+  Font_EnumFaces();
+}
+
+// A file is created and removed again in the data folder; a folder that
+// refuses it is remembered, never a reason to stop.
+void Sys_ProbeTempFile() {
+  static unsigned s_serial = 0;
+  std::string dir = g_ExeDirHost.empty() ? std::string(".") : g_ExeDirHost;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/ini%08x%04x.tmp", unsigned(Clock_Ms32()), ++s_serial);
+    std::string path = dir + name;
+    std::FILE* f = std::fopen(path.c_str(), "wbx");
+    if (!f) continue;
+    std::fclose(f);
+    g_DataDirNotWritable = std::remove(path.c_str()) == 0 ? 0 : 1;
+    return;
+  }
+  g_DataDirNotWritable = 1;
+}
+
+int32_t Res_GetBinSize() { return int32_t(sizeof kBinResource148); }
+
+// The platform's sleeps are already as fine as a millisecond.
+void Timer_BeginPeriod() {}
+void Timer_EndPeriod() {}
+
+void Thread_StartWorkers() { Gfx_StartWorkers(g_WorkerCount); }
+
+void Sys_LocalTime(int32_t out[8]) {
+  using namespace std::chrono;
+  auto now = system_clock::now();
+  std::time_t t = system_clock::to_time_t(now);
+  // Read on one thread at a time (start-up, then the frame's scripts).
+  const std::tm* p = std::localtime(&t);
+  if (!p) {
+    std::memset(out, 0, 8 * sizeof(int32_t));
+    return;
+  }
+  const std::tm tm = *p;
+  out[0] = tm.tm_year + 1900;
+  out[1] = tm.tm_mon + 1;
+  out[2] = tm.tm_mday;
+  out[3] = tm.tm_wday;
+  out[4] = tm.tm_hour;
+  out[5] = tm.tm_min;
+  out[6] = tm.tm_sec;
+  out[7] = int32_t(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+}
