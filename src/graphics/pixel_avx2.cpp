@@ -28,6 +28,16 @@ inline V LoadWeightsLo(const uint64_t* w) {
 inline V LoadWeightsHi(const uint64_t* w) {
   return _mm256_set_epi64x((long long)w[7], (long long)w[6], (long long)w[3], (long long)w[2]);
 }
+// Source alpha of the pixels of unpacked half h straight into their colour
+// lanes (index 0x80 gives 0), one shuffle in place of unpack and broadcast.
+inline V ShuffleAlpha(V sv, int h) {
+  const V lo = _mm256_setr_epi8(3, -128, 3, -128, 3, -128, -128, -128, 7, -128, 7, -128, 7, -128, -128, -128,
+                                3, -128, 3, -128, 3, -128, -128, -128, 7, -128, 7, -128, 7, -128, -128, -128);
+  const V hi = _mm256_setr_epi8(11, -128, 11, -128, 11, -128, -128, -128, 15, -128, 15, -128, 15, -128, -128, -128,
+                                11, -128, 11, -128, 11, -128, -128, -128, 15, -128, 15, -128, 15, -128, -128, -128);
+  return _mm256_shuffle_epi8(sv, h ? hi : lo);
+}
+#define PIX_HAVE_BYTE_SHUFFLE 1
 #define VOP(name) _mm256_##name
 #include "graphics/pixel_simd_impl.h"
 #undef VOP

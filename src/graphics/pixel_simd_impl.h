@@ -10,10 +10,11 @@
 static inline V Lo16(V x) { return VOP(unpacklo_epi8)(x, Zero()); }
 static inline V Hi16(V x) { return VOP(unpackhi_epi8)(x, Zero()); }
 static inline V Pack(V lo, V hi) { return VOP(packus_epi16)(lo, hi); }
-// (d * (256 - w) + s * w) >> 8 on 16-bit lanes; w in 0..256.
+// (d * 256 + (s - d) * w) >> 8 on 16-bit lanes, w in 0..256. The true sum
+// lies in 0..65280, so the wrapping 16-bit arithmetic gives it exactly with
+// one multiply.
 static inline V Mix16(V d, V s, V w) {
-  V inv = VOP(sub_epi16)(Set1_16(256), w);
-  V sum = VOP(add_epi16)(VOP(mullo_epi16)(d, inv), VOP(mullo_epi16)(s, w));
+  V sum = VOP(add_epi16)(VOP(slli_epi16)(d, 8), VOP(mullo_epi16)(VOP(sub_epi16)(s, d), w));
   return VOP(srli_epi16)(sum, 8);
 }
 static inline V Div255_16(V x) { return VOP(srli_epi16)(VOP(mulhi_epu16)(x, Set1_16(0x8081)), 7); }
@@ -23,6 +24,18 @@ static inline V BroadcastAlpha(V x16) {
 }
 // Zero in the alpha lane of every pixel, so a weight there keeps the alpha.
 static inline V ColourLanes(V w) { return And(w, Set1_64(0x0000FFFFFFFFFFFFLL)); }
+// 1 in the colour lanes of every pixel, 0 in its alpha lane.
+static inline V OnesColour() { return Set1_64(0x0000000100010001LL); }
+// The source alpha of each pixel in its three colour lanes (half h of the
+// unpacked pixels), 0 in its alpha lane. A file with a byte shuffle defines
+// ShuffleAlpha; otherwise the alpha lane is broadcast and masked.
+static inline V AlphaLanes(V sv, int h) {
+#ifdef PIX_HAVE_BYTE_SHUFFLE
+  return ShuffleAlpha(sv, h);
+#else
+  return ColourLanes(BroadcastAlpha(h ? Hi16(sv) : Lo16(sv)));
+#endif
+}
 
 static void NormalOp(uint8_t* d, const uint8_t* s, int op, size_t n) {
   size_t i = 0;
@@ -61,14 +74,14 @@ static inline V AlphaStep(V dv, V sv, V opv) {
   for (int h = 0; h < 2; h++) {
     V d16 = h ? Hi16(dv) : Lo16(dv);
     V f16 = h ? Hi16(f) : Lo16(f);
-    V a16 = BroadcastAlpha(h ? Hi16(sv) : Lo16(sv));
+    V a16 = AlphaLanes(sv, h);  // alpha lanes hold 0, so their weight stays 0
     V w;
-    if (kWeightForm == 0) w = VOP(add_epi16)(a16, Set1_16(1));                       // sA + 1
-    else if (kWeightForm == 1)                                                         // ((sA*op)>>8)+1
-      w = VOP(add_epi16)(VOP(srli_epi16)(VOP(mullo_epi16)(a16, opv), 8), Set1_16(1));
-    else                                                                               // (op*(sA+1))>>8
-      w = VOP(srli_epi16)(VOP(mullo_epi16)(VOP(add_epi16)(a16, Set1_16(1)), opv), 8);
-    out[h] = Mix16(d16, f16, ColourLanes(w));
+    if (kWeightForm == 0) w = VOP(add_epi16)(a16, OnesColour());                      // sA + 1
+    else if (kWeightForm == 1)                                                          // ((sA*op)>>8)+1
+      w = VOP(add_epi16)(VOP(srli_epi16)(VOP(mullo_epi16)(a16, opv), 8), OnesColour());
+    else                                                                                // (op*(sA+1))>>8
+      w = VOP(srli_epi16)(VOP(mullo_epi16)(VOP(add_epi16)(a16, OnesColour()), opv), 8);
+    out[h] = Mix16(d16, f16, w);
   }
   return Pack(out[0], out[1]);
 }
@@ -105,10 +118,11 @@ static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, s
     }
     V dv = Load(d + i), sv = Load(s + i);
     V wl = LoadWeightsLo(wq), wh = LoadWeightsHi(wq);
+    // d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
     V r = Set1_16(255);
-    V inl = VOP(sub_epi16)(Set1_16(256), wl), inh = VOP(sub_epi16)(Set1_16(256), wh);
-    V lo = VOP(add_epi16)(VOP(add_epi16)(VOP(mullo_epi16)(Lo16(dv), inl), VOP(mullo_epi16)(Lo16(sv), wl)), r);
-    V hi = VOP(add_epi16)(VOP(add_epi16)(VOP(mullo_epi16)(Hi16(dv), inh), VOP(mullo_epi16)(Hi16(sv), wh)), r);
+    V dl = Lo16(dv), dh = Hi16(dv);
+    V lo = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dl, 8), VOP(mullo_epi16)(VOP(sub_epi16)(Lo16(sv), dl), wl)), r);
+    V hi = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dh, 8), VOP(mullo_epi16)(VOP(sub_epi16)(Hi16(sv), dh), wh)), r);
     Store(d + i, Pack(VOP(srli_epi16)(lo, 8), VOP(srli_epi16)(hi, 8)));
   }
   for (; i + 4 <= n; i += 4) pixf::MaskPx(d + i, s + i, g_MaskWeights[m[i]]);

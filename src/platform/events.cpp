@@ -250,6 +250,12 @@ bool Plat_RunOnMainWait(std::function<void()> fn) {
   return true;
 }
 
+void Plat_SetTextInput(bool on) {
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+  if (on) SDL_StartTextInput();
+  else SDL_StopTextInput();
+}
+
 void Plat_GetKeyState(uint8_t out[256]) {
   for (int i = 0; i < 256; ++i) out[i] = 0;
   std::lock_guard<std::mutex> lock(g_KeyLock);

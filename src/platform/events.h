@@ -58,6 +58,10 @@ void Plat_RunOnMain(std::function<void()> fn);
 // main thread has stopped pumping (the loop took its quit) before it ran.
 bool Plat_RunOnMainWait(std::function<void()> fn);
 
+// Typed-text events (PlatMsg::Char) on or off; on after Plat_VideoInit.
+// Off detaches the input method (screen-saver mode).
+void Plat_SetTextInput(bool on);
+
 // Keyboard and mouse buttons by virtual-key number, bit 7 = down; kept
 // from the events (generic Shift, Ctrl and Alt follow either side).
 void Plat_GetKeyState(uint8_t out[256]);

@@ -24,6 +24,15 @@ std::vector<PlatWindow*> g_Windows;  // guarded by g_PlatPresentLock
 std::vector<std::unique_ptr<PlatWindow>> g_DeadWindows;
 std::thread::id g_MainThread;
 bool g_VideoUp = false;
+
+// Without a session bus, SDL's video start-up has D-Bus launch one through
+// the X display (a daemon left behind and memory never given back); the
+// engine needs no such bus. Set before main, so it holds whichever part of
+// the engine starts SDL first.
+const bool kNoBusAutolaunch = [] {
+  if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+  return true;
+}();
 bool g_CursorShown = true;
 bool g_FakeMouse = false;
 int32_t g_FakeMouseX = 0, g_FakeMouseY = 0;
@@ -38,10 +47,6 @@ SDL_HitTestResult HitTest(SDL_Window*, const SDL_Point* p, void* data) {
 
 bool Plat_VideoInit() {
   if (g_VideoUp) return true;
-  // Without a session bus, SDL's screen-saver and input-method code would
-  // have D-Bus start one through the X display (a daemon left behind, and
-  // memory never given back); the engine never needs such a bus.
-  if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;

@@ -251,6 +251,7 @@ int StepScreenMode() {
 
 int StepPlayTimers() {
   Timer_StartAll(Clock_Ms32());
+  // The first frame is paced from here, like every later one.
   g_Pacing.last = Clock_Ms32();
   return 0;
 }

@@ -64,6 +64,9 @@ void CmdSchema_Init() {
   g_SchemaReady = true;
   CmdSchema_RegisterCore();
   CmdSchema_RegisterFlow();
+  CmdSchema_RegisterGraphics();
+  CmdSchema_RegisterText();
+  CmdSchema_RegisterShell();
 }
 
 const CmdSchemaEntry* CmdSchema_Get(int number) {

@@ -44,6 +44,9 @@ void CmdSchema_Add(const CmdSchemaEntry* table, size_t n);
 // Registration functions, one per contributing file.
 void CmdSchema_RegisterCore();  // cmd_schema.cpp: variables, dispatch, info
 void CmdSchema_RegisterFlow();  // cmd_schema_flow.cpp: tasks and flow
+void CmdSchema_RegisterGraphics();  // graphics/cmd_schema_graphics.cpp: layers
+void CmdSchema_RegisterText();      // text/msg_schema.cpp: messages and fonts
+void CmdSchema_RegisterShell();     // vm/cmd_end.cpp: engine commands
 // Registers every contributor once (later calls do nothing).
 void CmdSchema_Init();
 

@@ -164,7 +164,7 @@ int OpAdd() {
   int x = g_Expr.sp - 2;
   bool tx = g_Expr.tags[x] != 0, ty = g_Expr.tags[x + 1] != 0;
   if (tx != ty) return Fail(160010);
-  if (!tx) return NumBinary([](int64_t a, int64_t b) { return W(uint64_t(a) + uint64_t(b)); },
+  if (!tx) return NumBinary(IntAdd,
                             [](double a, double b) { return a + b; });
   // Two texts: y is appended to x's buffer, cut to fit.
   size_t have = g_Expr.textLen[x];
@@ -177,24 +177,21 @@ int OpAdd() {
 }
 
 int OpSub() {
-  return NumBinary([](int64_t a, int64_t b) { return W(uint64_t(a) - uint64_t(b)); },
+  return NumBinary(IntSub,
                    [](double a, double b) { return a - b; });
 }
 int OpMul() {
-  return NumBinary([](int64_t a, int64_t b) { return W(uint64_t(a) * uint64_t(b)); },
+  return NumBinary(IntMul,
                    [](double a, double b) { return a * b; });
 }
 // x / 0 gives 0; INT64_MIN / -1 wraps to INT64_MIN instead of trapping.
 int OpDiv() {
-  return NumBinary(
-      [](int64_t a, int64_t b) -> int64_t { return b == 0 ? 0 : b == -1 ? W(0 - uint64_t(a)) : a / b; },
-      [](double a, double b) { return b == 0.0 ? 0.0 : a / b; });
+  return NumBinary(IntDiv, [](double a, double b) { return b == 0.0 ? 0.0 : a / b; });
 }
 // The remainder has the sign of x; % 0 and % -1 give 0; in double
 // arithmetic x is left as it is.
 int OpMod() {
-  return NumBinary([](int64_t a, int64_t b) -> int64_t { return (b == 0 || b == -1) ? 0 : a % b; },
-                   [](double a, double) { return a; });
+  return NumBinary(IntMod, [](double a, double) { return a; });
 }
 int OpBitAnd() {
   return NumBinary([](int64_t a, int64_t b) { return a & b; }, [](double a, double) { return a; });

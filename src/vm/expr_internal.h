@@ -41,6 +41,17 @@ inline T Load(const uint8_t* p) {
   return v;
 }
 
+// Integer forms of the arithmetic operators (wrapping; x / 0 and x % 0 give
+// 0, INT64_MIN / -1 wraps and % -1 gives 0 instead of trapping). Shared by
+// the token handlers and the pre-decoded assignments.
+inline int64_t IntAdd(int64_t a, int64_t b) { return int64_t(uint64_t(a) + uint64_t(b)); }
+inline int64_t IntSub(int64_t a, int64_t b) { return int64_t(uint64_t(a) - uint64_t(b)); }
+inline int64_t IntMul(int64_t a, int64_t b) { return int64_t(uint64_t(a) * uint64_t(b)); }
+inline int64_t IntDiv(int64_t a, int64_t b) {
+  return b == 0 ? 0 : b == -1 ? int64_t(0 - uint64_t(a)) : a / b;
+}
+inline int64_t IntMod(int64_t a, int64_t b) { return (b == 0 || b == -1) ? 0 : a % b; }
+
 // Token handlers by family.
 int OpVarValue();    // 'H'
 int OpVarOpen();     // 'V'

@@ -36,6 +36,21 @@ static_assert(sizeof(ArgDesc) == 12);
 // Scene file header offsets and size.
 constexpr size_t kSceneHeaderSize = 32;
 
+// A pre-decoded integer assignment (command 54) of the form
+// "user variable = operand" or "user variable = operand operand op", where
+// each operand is an integer literal or element 0 of a user variable read by
+// value and the value runs in integer arithmetic. The loader builds one for
+// every such instruction, so the hot assignment neither walks tokens nor
+// re-reads descriptors; anything the plan cannot do at run time (a variable
+// of another type, an undeclared one) goes the general way.
+struct LetPlan {
+  uint32_t target = 0;          // user variable, element 0
+  uint32_t varA = 0, varB = 0;  // operand variables; 0 = the literal instead
+  int64_t litA = 0, litB = 0;
+  uint8_t binop = 0;            // expression opcode; 0 = one operand only
+  uint8_t assign = 0;           // assignment operator (VarOp index)
+};
+
 // The scene arrays a task runs from; copied from the SceneRec into the task
 // whenever the task enters the scene.
 struct SceneCode {
@@ -47,6 +62,7 @@ struct SceneCode {
   const uint8_t* expr = nullptr;         // expression section
   uint32_t exprSize = 0;
   const uint32_t* lines = nullptr;       // per instruction: source line
+  const LetPlan* const* letPlan = nullptr;  // per instruction, or null
 };
 
 // One scene, loaded on first use and kept for the run. `code` points into
@@ -60,6 +76,8 @@ struct SceneRec {
   std::vector<uint8_t> argc;
   std::vector<ArgDesc*> desc;
   std::vector<uint32_t> lines;
+  std::vector<LetPlan> letPlans;
+  std::vector<const LetPlan*> letPlanAt;  // per instruction (null: none)
   ~SceneRec();
 };
 

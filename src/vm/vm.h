@@ -56,6 +56,13 @@ inline const char* Arg_Str(int id) {
 
 // Commands of this area.
 int32_t Cmd_Let();          // 54
+// Command 54 run from its LetPlan (installed by the scene loader in place of
+// Cmd_Let); falls back to Cmd_Let whenever the plan does not fit.
+int32_t Cmd_LetPlanned();
+// Builds the plan of one assignment instruction from its descriptors (argc
+// >= 2, ranges already checked by the loader); false when its shape is not
+// one a plan covers.
+bool Let_MakePlan(const ArgDesc* desc, const uint8_t* expr, LetPlan* out);
 int32_t Cmd_DimInt();       // 51
 int32_t Cmd_DimFloat();     // 26
 int32_t Cmd_DimStr();       // 90
