@@ -20,9 +20,17 @@ PlatDisplayMode FromSdl(const SDL_DisplayMode& m) {
                          m.refresh_rate};
 }
 
+// Starts SDL's video subsystem on first use and keeps it: the window layer
+// needs it anyway, and starting and stopping it per query costs a display
+// connection each time.
+bool VideoReady() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
 std::vector<PlatDisplay> HostList() {
   std::vector<PlatDisplay> out;
-  if (!SDL_WasInit(SDL_INIT_VIDEO)) return out;
+  if (!VideoReady()) return out;
   int n = SDL_GetNumVideoDisplays();
   for (int i = 0; i < n; ++i) {
     PlatDisplay d;

@@ -15,7 +15,8 @@ struct PlatDisplay {
   std::vector<PlatDisplayMode> modes;          // offered modes
 };
 
-// Current list of displays (empty before Plat_VideoInit without a fake).
+// Current list of displays, the primary first; starts SDL video on first use.
+// Empty when no display can be opened.
 std::vector<PlatDisplay> PlatDisplay_List();
 // Display index holding the point, else the nearest one; 0 when none.
 int32_t PlatDisplay_AtPoint(int32_t x, int32_t y);

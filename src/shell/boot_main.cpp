@@ -4,6 +4,7 @@
 #include "platform/fs.h"
 #include "platform/msgbox.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 
 std::mutex g_SoundLock;
 std::atomic<uint8_t> g_RestartRequested{0};
@@ -14,10 +15,9 @@ namespace {
 // Runs the engine proper: the start-up sequence, the message loop and the
 // ordered shut-down. Returns the exit code of the loop.
 //
-// Call point of the start-up code: Sys_Startup, and when it returns 0 the
-// message loop until g_AppRunning is cleared, then Boot_Shutdown. Until
-// that code exists the engine ends here cleanly after the entry checks.
-int Boot_RunEngine() { return 0; }
+// Sys_Startup, and when it returns 0 the message loop until g_AppRunning is
+// cleared, then Boot_Shutdown.
+int Boot_RunEngine() { return Sys_RunEngine(); }
 
 int Finish(int code) {
   Boot_ReleaseMutexes();

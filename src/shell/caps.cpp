@@ -1,7 +1,7 @@
 // Capabilities of the machine: system code, processors, workers, desktop.
 #include <thread>
 
-#include "platform/display.h"
+#include "platform/displays.h"
 #include "shell/shell.h"
 
 uint8_t g_OsVersionCode = 255;
@@ -53,14 +53,15 @@ void Sys_ReadCaps() {
   unsigned cpus = std::thread::hardware_concurrency();
   g_ProcessorCount = uint8_t(cpus > 255 ? 255 : cpus == 0 ? 1 : cpus);
   g_WorkerCount = Sys_WorkerCountFor(g_ProcessorCount, g_MaxWorkers);
-  std::vector<DisplayInfo> displays = Display_List();
+  std::vector<PlatDisplay> displays = PlatDisplay_List();
   if (displays.empty()) {
     // No display: a common desktop size, so fitting and limits still work.
     g_DesktopMetrics = {kDefaultDesktopWidth, kDefaultDesktopHeight, 32, 60};
   } else {
-    const DisplayInfo& d = displays[0];
-    g_DesktopMetrics = {d.modeWidth, d.modeHeight, d.bitsPerPixel,
-                        Sys_RecordedRefresh(d.refreshHz)};
+    const PlatDisplay& d = displays[0];
+    int w = d.desktop.width > 0 ? d.desktop.width : d.w;
+    int h = d.desktop.height > 0 ? d.desktop.height : d.h;
+    g_DesktopMetrics = {w, h, d.desktop.bpp, Sys_RecordedRefresh(d.desktop.hz)};
   }
   Screen_EnumMonitors();
 }

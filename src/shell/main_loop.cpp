@@ -20,8 +20,18 @@ void SetFrameThreadState(uint8_t state) {
   g_FrameThreadState = state;
 }
 
+// A later copy of the program asked this one to come to the front.
+void ServeFrontRequest() {
+  if (!Boot_PollFrontRequest()) return;
+  WindowRec* main = g_WindowRecs[0];
+  if (!main || !main->handle) return;
+  if (PlatWin_IsMinimized(main->handle)) PlatWin_Restore(main->handle);
+  PlatWin_Raise(main->handle);
+}
+
 // Takes every waiting event; false once the quit message has been taken.
 bool Drain() {
+  ServeFrontRequest();
   if (Plat_PumpEvents()) return true;
   g_AppRunning = 0;
   return false;

@@ -41,12 +41,8 @@ constexpr uint8_t kBinResource148[4] = {0, 0, 0, 0};
 
 }  // namespace
 
-void Sys_RegisterCommands() {
-  CmdSchema_Init();
-  CmdSchema_RegisterGraphics();
-  CmdSchema_RegisterText();
-  CmdSchema_RegisterShell();
-}
+// The schema's own set-up registers every area's commands once.
+void Sys_RegisterCommands() { CmdSchema_Init(); }
 
 void Sys_InitTables() {
   if (g_TablesBuilt) return;

@@ -121,7 +121,7 @@ int Cmd_FetchArgsFrom(int cmd, const ArgDesc* desc, uint8_t argc, const uint8_t*
     ArgSlot& slot = g_ArgSlot[s];
     // A descriptor whose length is a pc or label index is never evaluated,
     // whatever the file's table says.
-    const bool data = (dataMask >> s) & 1;
+    const bool data = s < 32 && ((dataMask >> s) & 1);
     slot = ArgSlot{d.id, d.type, d.op, d.length, d.offset, data ? nullptr : expr + d.offset, 0, 0, 0, 0};
     g_ArgGiven[d.id] = uint8_t(s);
     g_ArgInt[s] = 0;

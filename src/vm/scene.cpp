@@ -110,6 +110,26 @@ void ResolveLabels(SceneRec& s) {
   Expr_InitOpTable(1);
 }
 
+// Integer assignments of a planned shape get their LetPlan and the planned
+// handler (unless command 54 has been given another handler).
+void PlanAssignments(SceneRec& s) {
+  if (g_CmdHandlers[54] != Cmd_Let) return;
+  std::vector<uint32_t> at;
+  for (uint32_t k = 0; k < s.code.count; ++k) {
+    LetPlan p;
+    if (s.handlers[k] != Cmd_Let || s.argc[k] < 2 || !Let_MakePlan(s.desc[k], s.code.expr, &p)) continue;
+    s.letPlans.push_back(p);
+    at.push_back(k);
+  }
+  if (at.empty()) return;
+  s.letPlanAt.assign(s.code.count, nullptr);
+  for (size_t j = 0; j < at.size(); ++j) {
+    s.letPlanAt[at[j]] = &s.letPlans[j];
+    s.handlers[at[j]] = Cmd_LetPlanned;
+  }
+  s.code.letPlan = s.letPlanAt.data();
+}
+
 // Builds the arrays of a decoded image; false when the file is malformed.
 bool BuildScene(SceneRec& s, uint32_t size) {
   uint8_t* img = s.image;
@@ -157,6 +177,7 @@ bool BuildScene(SceneRec& s, uint32_t size) {
   c.expr = expr;
   c.exprSize = esz;
   c.lines = s.lines.data();
+  PlanAssignments(s);
   return true;
 }
 

@@ -59,8 +59,10 @@ void RunTask(TaskRec* t, ObjNode* node) {
     int array = g_RunWhenInactive | (g_InactivePaused == 0);
     uint8_t r = uint8_t(t->code.handlers[array][i]());
     if (g_DebugMode) Vm_DebugCountCommand();
-    g_VmLastResult = r;
-    if (r) return;
+    if (r) {
+      g_VmLastResult = r;  // it stays 0 while handlers go on
+      return;
+    }
   }
 }
 

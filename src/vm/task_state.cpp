@@ -45,12 +45,23 @@ int ReadDepth(StateReader& r) {
   return r.bad ? 0 : int(d);
 }
 
+// A depth that a frame restores later (an IF's LOOP depth, a loop's IF
+// depth, a call's bases): within the limit too, or the restore would wrap
+// the task's signed depth and index outside its frame arrays.
+uint8_t ReadInnerDepth(StateReader& r, int* maxSeen) {
+  int d = ReadDepth(r);
+  if (d > *maxSeen) *maxSeen = d;
+  return uint8_t(d);
+}
+
 struct DecodedState {
   int ifDepth = 0, callDepth = 0, loopDepth = 0;
   IfFrame ifs[kTaskFrameSlots];
   LoopFrame loops[kTaskFrameSlots];
   uint32_t msgWord = 0, pc = 0;
   int32_t scene = -1;
+  // Deepest IF and LOOP depth any frame can restore.
+  int maxIf = 0, maxLoop = 0;
 };
 }  // namespace
 
@@ -93,15 +104,15 @@ namespace {
 bool ParseState(StateReader& r, DecodedState& d, std::vector<CallFrame>& calls) {
   d.ifDepth = ReadDepth(r);
   for (int k = 0; k < d.ifDepth && !r.bad; ++k) {
-    d.ifs[k].loopDepth = uint8_t(r.Byte());
+    d.ifs[k].loopDepth = ReadInnerDepth(r, &d.maxLoop);
     d.ifs[k].ifPc = r.U32();
     d.ifs[k].endPc = r.U32();
   }
   d.callDepth = ReadDepth(r);
   calls.resize(size_t(d.callDepth) + 1);
   for (int k = 1; k <= d.callDepth && !r.bad; ++k) {
-    calls[k].ifBase = uint8_t(r.Byte());
-    calls[k].loopBase = uint8_t(r.Byte());
+    calls[k].ifBase = ReadInnerDepth(r, &d.maxIf);
+    calls[k].loopBase = ReadInnerDepth(r, &d.maxLoop);
     calls[k].retPc = r.U32();
     uint32_t scene = r.U32();
     if (scene > 0xFFFF || scene >= g_SceneTable.count) r.bad = true;
@@ -109,7 +120,7 @@ bool ParseState(StateReader& r, DecodedState& d, std::vector<CallFrame>& calls) 
   }
   d.loopDepth = ReadDepth(r);
   for (int k = 0; k < d.loopDepth && !r.bad; ++k) {
-    d.loops[k].ifDepth = uint8_t(r.Byte());
+    d.loops[k].ifDepth = ReadInnerDepth(r, &d.maxIf);
     d.loops[k].bodyPc = r.U32();
     d.loops[k].exitPc = r.U32();
     // The low halves come back sign-extended, so an endless count stays -1.
@@ -121,8 +132,12 @@ bool ParseState(StateReader& r, DecodedState& d, std::vector<CallFrame>& calls) 
   return !r.bad;
 }
 
+// Frames exist up to every depth the restored frames can bring back, as they
+// would had the task got there by running.
 bool ApplyState(TaskRec* t, const DecodedState& d, const std::vector<CallFrame>& calls) {
-  if (!Flow_EnsureIfFrames(t, d.ifDepth) || !Flow_EnsureLoopFrames(t, d.loopDepth)) return false;
+  int ifFrames = d.ifDepth > d.maxIf ? d.ifDepth : d.maxIf;
+  int loopFrames = d.loopDepth > d.maxLoop ? d.loopDepth : d.maxLoop;
+  if (!Flow_EnsureIfFrames(t, ifFrames) || !Flow_EnsureLoopFrames(t, loopFrames)) return false;
   for (int k = 1; k <= d.callDepth + 1; ++k) {
     if (!Flow_EnsureCallFrame(t, k)) return false;
   }

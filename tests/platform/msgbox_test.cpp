@@ -1,7 +1,7 @@
 // Message boxes never block without a screen; the recorder sees requests.
 #include <gtest/gtest.h>
 
-#include "platform/display.h"
+#include "platform/displays.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 
@@ -63,20 +63,20 @@ TEST(Display, MonitorsWhenADisplayIsPresent) {
   // Without a session bus (as under xvfb-run) the bus library would try to
   // start one and leak doing so; this test needs no bus.
   setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
-  std::vector<DisplayInfo> list = Display_List();
+  std::vector<PlatDisplay> list = PlatDisplay_List();
   const char* d = std::getenv("DISPLAY");
   if (!d || !*d) {
     // SDL may still offer an offscreen driver; whatever it reports is sane.
-    for (const DisplayInfo& m : list) EXPECT_GE(m.width, 0);
+    for (const PlatDisplay& m : list) EXPECT_GE(m.w, 0);
     return;
   }
   ASSERT_FALSE(list.empty());
-  const DisplayInfo& m = list[0];
-  EXPECT_GT(m.width, 0);
-  EXPECT_GT(m.height, 0);
-  EXPECT_LE(m.usableWidth, m.width);
-  EXPECT_GT(m.modeWidth, 0);
-  EXPECT_TRUE(m.bitsPerPixel == 16 || m.bitsPerPixel == 24 || m.bitsPerPixel == 32);
+  const PlatDisplay& m = list[0];
+  EXPECT_GT(m.w, 0);
+  EXPECT_GT(m.h, 0);
+  EXPECT_LE(m.workW, m.w);
+  EXPECT_GT(m.desktop.width, 0);
+  EXPECT_TRUE(m.desktop.bpp == 16 || m.desktop.bpp == 32);
 }
 
 }  // namespace

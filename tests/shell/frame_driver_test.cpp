@@ -181,3 +181,31 @@ TEST_F(FrameDriver, InactivePauseHoldsScriptsAndPlayTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// The redraw countdown re-presents every window although nothing changed:
+// a damaged window shows the picture again after one frame.
+TEST_F(FrameDriver, RedrawCountdownRepresentsAnUnchangedWindow) {
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("bg")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\bg.png")}});
+  Idle(s);
+  extra["cg\\bg.png"] = imgfix::WritePng(Solid(160, 120, Px(10, 200, 30)));
+  ASSERT_EQ(Start(), 0);
+  ASSERT_EQ(Frames(3), 3);
+  PlatWindow* w = g_WindowRecs[0]->handle;
+  const uint32_t black = 0;
+  int32_t cw = 0, ch = 0;
+  for (int redraw : {0, 1}) {
+    PlatPresent_Blit(w, reinterpret_cast<const uint8_t*>(&black), 1, 1, 4, 0, 0, 160, 120);
+    g_RedrawCountdown = uint8_t(redraw);
+    ASSERT_EQ(Frames(1), 1);
+    std::vector<uint32_t> shown = Shown(&cw, &ch);
+    ASSERT_FALSE(shown.empty());
+    uint32_t want = redraw ? Px(10, 200, 30) : 0;
+    EXPECT_EQ(shown[size_t(60) * size_t(cw) + 80] | 0xFF000000u, want | 0xFF000000u) << redraw;
+    EXPECT_EQ(g_RedrawCountdown, 0);
+  }
+}
+
+}  // namespace

@@ -146,22 +146,27 @@ TEST(WindowXvfb, ShowsThePictureAtTheClientSize) {
   PlatWin_Show(rec->handle);
   PumpFor(300);
   Present_Window(rec);
-  PumpFor(200);
-  // Other programs' windows may share the display: come to the top and
-  // show the frame again just before the server is read.
-  PlatWin_Raise(rec->handle);
-  PumpFor(100);
-  pic.img.subtreeDirty = 1;
-  Present_Window(rec);
-  Plat_PumpEvents();
   PlatRect c;
   ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
   EXPECT_EQ(c.w, 320);
   EXPECT_EQ(c.h, 240);
   TempDir dir;
-  std::vector<uint8_t> rgb = Grab(c.x, c.y, 320, 240, dir.path());
-  ASSERT_EQ(rgb.size(), 320u * 240 * 3) << "import failed";
+  std::vector<uint8_t> rgb;
   auto at = [&](int x, int y) { return &rgb[(y * 320 + x) * 3]; };
+  // The server shows the frame once the window is mapped and on top; other
+  // programs may share the display, so come to the top, show the frame
+  // again and read until it is there (or the time is up).
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+  do {
+    PlatWin_Raise(rec->handle);
+    pic.img.subtreeDirty = 1;
+    Present_Window(rec);
+    PumpFor(100);
+    ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
+    rgb = Grab(c.x, c.y, 320, 240, dir.path());
+    if (rgb.size() == 320u * 240 * 3 && at(40, 40)[0] == 255 && at(280, 200)[2] == 255) break;
+  } while (std::chrono::steady_clock::now() < end);
+  ASSERT_EQ(rgb.size(), 320u * 240 * 3) << "import failed";
   EXPECT_EQ(at(40, 40)[0], 255);   // red, upper left
   EXPECT_EQ(at(40, 40)[2], 0);
   EXPECT_EQ(at(280, 40)[2], 255);  // blue, upper right
