@@ -12,6 +12,7 @@
 //   TaskRunnerLoop  the task runner over a hand-built scene whose body is
 //                   the planned assignment, the general one, or nothing
 //   Expr*, Cpp*, LuaArith  one compiled expression evaluated again and again
+//                   (ExprShort: v + 1, decoded without the token loop)
 // Counters give ns per round (and per instruction). After the run a summary
 // prints the three loop figures and the ratio VM / Lua 5.4 (the target is
 // at most 3); it uses the fastest round of each, as the machine is shared.
@@ -312,6 +313,19 @@ void BM_ExprArith(benchmark::State& state) {
                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ExprArith);
+
+// A short expression (v + 1), which the integer front end decodes itself.
+void BM_ExprShort(benchmark::State& state) {
+  SetExprVars();
+  static const fx::Expr e = fx::Asm("H$1000 L1 +");
+  auto* p = reinterpret_cast<const uint8_t*>(e.bytes.data());
+  uint32_t len = uint32_t(e.bytes.size());
+  int64_t sum = 0;
+  for (auto _ : state) sum += g_ExprEvalInt[1](p, len);
+  benchmark::DoNotOptimize(sum);
+  ReportPerRound(state, int64_t(state.iterations()));
+}
+BENCHMARK(BM_ExprShort);
 
 void BM_CppArith(benchmark::State& state) {
   volatile int64_t a = 123, b = 45, c = 6;

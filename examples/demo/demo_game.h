@@ -6,10 +6,18 @@
 // the additive blend mode, and a character drawn at 80 % opacity with the
 // lighten mode that walks across the screen for four seconds. Enter or a
 // left click brightens the sun; the script ends the game two seconds later.
+//
+// Meanwhile a second task opens a message window (a box at 75 % opacity
+// with a transparent text layer over it) and types two messages in it.
+// Between them it waits for Enter or a left click, but at most two seconds:
+// the message commands' own click mark never times out, so the first
+// message closes without one and the task waits on the keys itself, which
+// lets the demo show both messages and end when nobody touches it.
 #pragma once
 #include <cmath>
 #include <string>
 
+#include "platform/text.h"
 #include "support/image_writer.h"
 #include "support/script_writer.h"
 
@@ -21,6 +29,25 @@ constexpr int kRestFrames = 120;
 constexpr int kKeyEnter = 13, kKeyLeftButton = 1;
 constexpr uint16_t kVarKeys = 144;     // hold counter by key number
 constexpr uint16_t kVarReacted = 1000;
+
+// The message window: the box, and the text layer inside it.
+constexpr int kBoxX = 20, kBoxY = 352, kBoxW = 600, kBoxH = 112;
+constexpr int kBoxOpacity = 192;  // of 256
+constexpr uint8_t kBoxB = 70, kBoxG = 30, kBoxR = 20;
+constexpr int kTextX = kBoxX + 16, kTextY = kBoxY + 12, kTextW = kBoxW - 32, kTextH = kBoxH - 24;
+constexpr int kTextSize = 24, kTextLineHeight = 32;
+constexpr uint32_t kTextColour = 0xFFFFFF;
+constexpr int kCharDelayMs = 40;     // per 2-byte character
+constexpr int kAdvanceWaitFrames = 120;  // the longest wait between the messages
+// Two lines per message (UTF-8 here; the script holds Shift-JIS).
+constexpr const char* kMessage1[2] = {"こんにちは。丘の上のデモへようこそ。",
+                                      "クリックかEnterで次へ進みます。"};
+constexpr const char* kMessage2[2] = {"二つ目のメッセージです。",
+                                      "しばらくすると自動で終わります。"};
+// How far the message task has come: 1 the first message is typed, 2 the
+// wait is over, 3 the second message is typed. kVarAdvanced is 1 when a
+// key ended the wait, 0 when the time did.
+constexpr uint16_t kVarStage = 1001, kVarAdvanced = 1002;
 
 inline void Put(imgfix::Picture& p, uint32_t x, uint32_t y, int b, int g, int r, int a) {
   uint8_t* px = p.At(x, y);
@@ -79,8 +106,60 @@ inline imgfix::Picture Character() {
   return p;
 }
 
+// The message window's box: dark blue with a lighter rim, made see-through
+// by the layer's opacity.
+inline imgfix::Picture WindowBox() {
+  imgfix::Picture p = Blank(kBoxW, kBoxH);
+  for (uint32_t y = 0; y < uint32_t(kBoxH); ++y)
+    for (uint32_t x = 0; x < uint32_t(kBoxW); ++x) {
+      bool rim = x < 3 || y < 3 || x >= uint32_t(kBoxW) - 3 || y >= uint32_t(kBoxH) - 3;
+      if (rim) Put(p, x, y, 200, 170, 150, 255);
+      else Put(p, x, y, kBoxB, kBoxG, kBoxR, 255);
+    }
+  return p;
+}
+
 // The key's hold counter is 1 in the first frame it is down.
 inline fx::Expr Pressed(int key) { return fx::Bin(fx::Elem(kVarKeys, {fx::Int(key)}), fx::Int(1), '='); }
+inline fx::Expr AnyPressed() { return fx::Bin(Pressed(kKeyEnter), Pressed(kKeyLeftButton), '|'); }
+
+// One message of two lines, typed as one block. The block closes without a
+// click mark, new line or page, so the text stays up and the task goes on
+// once it is typed; a page mark in front clears what was there.
+inline void TypeMessage(fx::Scene& s, const char* const (&lines)[2], bool newPage) {
+  if (newPage) s.Cmd("msg", {{"page", fx::Int(1)}});
+  s.Cmd("msgtext", {{"text", fx::Expr{Text_Utf8ToSjis(lines[0]), fx::kTypeText}}});
+  s.Cmd("msg", {{"newline", fx::Int(1)}});
+  s.Cmd("msgtext", {{"text", fx::Expr{Text_Utf8ToSjis(lines[1]), fx::kTypeText}}});
+  s.Cmd("msgend", {{"mark", fx::Int(0)}});
+}
+
+// The message task: the window, the first message, the wait for a key or
+// the time limit, the second message.
+inline void WriteMessageTask(fx::Scene& s) {
+  s.Label("talk");
+  s.Cmd("cg", {{"path", fx::Text("window")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\window.png")},
+               {"x", fx::Int(kBoxX)}, {"y", fx::Int(kBoxY)}, {"order", fx::Int(20)},
+               {"alpha", fx::Int(kBoxOpacity)}});
+  s.Cmd("cg", {{"path", fx::Text("text")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\text.png")},
+               {"x", fx::Int(kTextX)}, {"y", fx::Int(kTextY)}, {"order", fx::Int(30)}});
+  s.Cmd("textstyle", {{"size", fx::Int(kTextSize)}, {"lineheight", fx::Int(kTextLineHeight)},
+                      {"color", fx::Int(kTextColour)}, {"color2", fx::Int(kTextColour)}});
+  s.Cmd("msg", {{"layer", fx::Text("text.0")}, {"delay", fx::Int(kCharDelayMs)},
+                {"closenewline", fx::Int(0)}, {"closepage", fx::Int(0)}, {"closeclick", fx::Int(0)}});
+  TypeMessage(s, kMessage1, false);
+  s.Let(fx::Var(kVarStage), fx::Int(1));
+  // The wait looks at the keys from the frame after the typing ended, so
+  // the click that showed the rest of the message does not also pass it.
+  s.Loop(fx::Int(kAdvanceWaitFrames));
+  s.Cmd("wait", {{"frames", fx::Int(1)}});
+  s.If(AnyPressed()).Let(fx::Var(kVarAdvanced), fx::Int(1)).Break().EndIf();
+  s.EndLoop();
+  s.Let(fx::Var(kVarStage), fx::Int(2));
+  TypeMessage(s, kMessage2, true);
+  s.Let(fx::Var(kVarStage), fx::Int(3));
+  s.Return();  // the task ends; its text stays in the window
+}
 
 inline void WriteScript(fx::Game& g) {
   g.Cfg().width = kWidth;
@@ -88,7 +167,7 @@ inline void WriteScript(fx::Game& g) {
   g.Cfg().showFirstFrame = 1;
   g.Cfg().title = "TAVREN demo";
   g.IntVar(kVarKeys, {1024});
-  g.IntVar(kVarReacted);
+  g.IntVar(kVarReacted).IntVar(kVarStage).IntVar(kVarAdvanced);
   fx::Scene& s = g.Scene(0);
   s.Label("SYSTEM_START");
   s.Cmd("cg", {{"path", fx::Text("bg")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\bg.png")}});
@@ -98,11 +177,11 @@ inline void WriteScript(fx::Game& g) {
   s.Cmd("cg", {{"path", fx::Text("chara")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\chara.png")},
                {"x", fx::Int(-60)}, {"y", fx::Int(290)}, {"order", fx::Int(10)},
                {"alpha", fx::Int(205)}, {"blend", fx::Int(6)}});
+  s.Cmd("taskstart", {{"path", fx::Text("talk")}, {"label", fx::Text("talk")}});
   s.Loop(fx::Int(kWalkFrames));
   s.Cmd("cg", {{"path", fx::Text("chara")}, {"num", fx::Int(0)}, {"x", fx::Int(2), fx::kOpAdd}});
   // Enter or a left click (first frame pressed) brightens the sun once.
-  fx::Expr anyPressed = fx::Bin(Pressed(kKeyEnter), Pressed(kKeyLeftButton), '|');
-  s.If(fx::Bin(anyPressed, fx::Bin(fx::Var(kVarReacted), fx::Int(0), '='), '&'));
+  s.If(fx::Bin(AnyPressed(), fx::Bin(fx::Var(kVarReacted), fx::Int(0), '='), '&'));
   s.Let(fx::Var(kVarReacted), fx::Int(1));
   s.Cmd("cg", {{"path", fx::Text("sun")}, {"num", fx::Int(0)}, {"alpha", fx::Int(256)}});
   s.EndIf();
@@ -110,6 +189,7 @@ inline void WriteScript(fx::Game& g) {
   s.EndLoop();
   s.Cmd("wait", {{"frames", fx::Int(kRestFrames)}});
   s.Cmd("end");
+  WriteMessageTask(s);
 }
 
 // Every file of the game by its engine name. The command schema must hold
@@ -121,6 +201,8 @@ inline fx::Files BuildFiles() {
   files["cg\\bg.png"] = imgfix::WritePng(Background());
   files["cg\\glow.png"] = imgfix::WritePng(Glow(160));
   files["cg\\chara.png"] = imgfix::WritePng(Character());
+  files["cg\\window.png"] = imgfix::WritePng(WindowBox());
+  files["cg\\text.png"] = imgfix::WritePng(Blank(kTextW, kTextH), imgfix::PngKind::Rgba);
   return files;
 }
 

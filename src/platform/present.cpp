@@ -9,6 +9,8 @@
 
 namespace {
 
+std::mutex g_WindowsLock;
+
 // Canvas follows the client size; a new size starts black.
 void FitCanvas(PlatWindow* w) {
   int32_t cw = w->clientW.load(), ch = w->clientH.load();
@@ -19,6 +21,10 @@ void FitCanvas(PlatWindow* w) {
 }
 
 }  // namespace
+
+std::unique_lock<std::mutex> PlatPresent_LockWindows() {
+  return std::unique_lock<std::mutex>(g_WindowsLock);
+}
 
 // Main thread, present lock held.
 void PlatPresent_CommitLocked(PlatWindow* w) {

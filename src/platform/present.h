@@ -7,9 +7,19 @@
 // by the next event pump).
 #pragma once
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 struct PlatWindow;
+
+// Keeps the engine's window handles valid for a presenting thread: hold it
+// from reading a window's handle until the frame is committed. The main
+// thread holds it while it takes a handle away and destroys the window, so
+// a destroy waits for a present in flight and a present never starts on a
+// window being destroyed. Take it before any other presentation lock (the
+// blits and commits take the canvas lock inside); never wait for the main
+// thread while holding it.
+std::unique_lock<std::mutex> PlatPresent_LockWindows();
 
 // Draws src (srcW x srcH pixels, pitch in bytes) stretched to dstW x dstH at
 // (dstX, dstY) of the client area, clipped to it.

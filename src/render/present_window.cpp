@@ -71,9 +71,9 @@ void PresentMain(WindowRec* rec, const LayerImage* root) {
   Blit(rec, g_ScreenBuffer.pixels, cw, ch, g_LetterBox.x, g_LetterBox.y, cw, ch);
 }
 
-}  // namespace
-
-void Present_Frame(WindowRec* rec, ObjNode* rootNode) {
+// The window lock is held by the caller: rec->handle stays what it is (or
+// null) until the commit.
+void PresentFrameLocked(WindowRec* rec, ObjNode* rootNode) {
   const LayerImage* root = Layer_Record(rootNode);
   if (g_QuitRequested || !rec || !rec->handle || !root || !root->pixels) return;
   if (root->drawBox[2] - root->drawBox[0] + 1 <= 0 || root->drawBox[3] - root->drawBox[1] + 1 <= 0)
@@ -90,11 +90,20 @@ void Present_Frame(WindowRec* rec, ObjNode* rootNode) {
   PlatPresent_Commit(rec->handle);
 }
 
+}  // namespace
+
+void Present_Frame(WindowRec* rec, ObjNode* rootNode) {
+  std::unique_lock<std::mutex> hold = PlatPresent_LockWindows();
+  PresentFrameLocked(rec, rootNode);
+}
+
 int Present_Window(WindowRec* rec) {
   if (!rec) return g_QuitRequested;
   // Size changes asked for by the window procedure take effect here, on the
   // thread that also writes into the buffer.
   if (rec->index == 0) Screen_ApplyPendingBuffer();
+  // From here to the commit the window cannot be destroyed under us.
+  std::unique_lock<std::mutex> hold = PlatPresent_LockWindows();
   LayerImage* root = Layer_Record(rec->layerSet);
   bool empty = !rec->showAtFirstFrame || !root || !root->visible;
   if (empty) {
@@ -104,7 +113,7 @@ int Present_Window(WindowRec* rec) {
     }
   } else if (root->subtreeDirty) {
     rec->presented = 1;
-    Present_Frame(rec, rec->layerSet);
+    PresentFrameLocked(rec, rec->layerSet);
   }
   return g_QuitRequested;
 }

@@ -254,10 +254,15 @@ uint32_t Wnd_ConfirmQuit(WindowRec* rec, uint32_t command) {
 
 void Wnd_Destroy(WindowRec* rec) {
   g_WindowState[rec->index] = -1;
-  PlatWindow* w = rec->handle;
-  rec->handle = nullptr;
-  rec->active = 0;
-  if (w) PlatWin_Destroy(w);
+  {
+    // The frame thread may be presenting into this window: the lock waits
+    // for that frame, and the next one finds no handle.
+    std::unique_lock<std::mutex> hold = PlatPresent_LockWindows();
+    PlatWindow* w = rec->handle;
+    rec->handle = nullptr;
+    rec->active = 0;
+    if (w) PlatWin_Destroy(w);
+  }
   Wnd_DestroyMenuAndQuit(rec);
 }
 

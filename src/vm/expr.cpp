@@ -345,11 +345,48 @@ int32_t RunText(uint8_t mode, const uint8_t* p, uint32_t len, char* out) {
 }
 }  // namespace
 
-int64_t Expr_EvalInt(const uint8_t* p, uint32_t len) { return RunMode(1, p, len) ? g_Expr.ints[0] : 0; }
+namespace {
+// Longest short integer expression: two 8-byte operands and an operator.
+constexpr uint32_t kShortMaxLen = 2 * (3 + 8) + 3;
+
+// Integer arithmetic on a short expression without the token loop, leaving
+// the evaluator's state as the loop would: the result in entry 0 and the
+// last variable named. Not in load mode or reference-only runs, whose
+// variable tokens mean something else.
+bool RunShort(const uint8_t* p, uint32_t len, int64_t* out) {
+  ExprState& e = g_Expr;
+  if (len > kShortMaxLen || e.refOnly || e.quiet) return false;
+  ShortIntExpr s;
+  if (!Expr_DecodeShortInt(p, len, &s) || !Expr_RunShortInt(s, out)) return false;
+  e.mode = 1;
+  e.sp = 1;
+  e.depth = 0;
+  e.ints[0] = *out;
+  e.tags[0] = 0;
+  uint32_t var = s.varB ? s.varB : s.varA;
+  e.lastVar = var;
+  e.lastIndex = 0;
+  e.lastWhole = 0;
+  e.lastSigil = s.varB ? s.sigilB : s.sigilA;
+  e.lastNamed = var != 0;
+  e.lastVia = 0;
+  e.refDimCount = 0;
+  e.status = 0;
+  return true;
+}
+}  // namespace
+
+int64_t Expr_EvalInt(const uint8_t* p, uint32_t len) {
+  int64_t x;
+  if (RunShort(p, len, &x)) return x;
+  return RunMode(1, p, len) ? g_Expr.ints[0] : 0;
+}
 int64_t Expr_EvalFloatToInt(const uint8_t* p, uint32_t len) {
   return RunMode(2, p, len) ? Expr_DoubleToInt(g_Expr.dbls[0]) : 0;
 }
 double Expr_EvalIntToFloat(const uint8_t* p, uint32_t len) {
+  int64_t x;
+  if (RunShort(p, len, &x)) return double(x);
   return RunMode(1, p, len) ? double(g_Expr.ints[0]) : 0.0;
 }
 double Expr_EvalFloat(const uint8_t* p, uint32_t len) { return RunMode(2, p, len) ? g_Expr.dbls[0] : 0.0; }

@@ -36,19 +36,26 @@ static_assert(sizeof(ArgDesc) == 12);
 // Scene file header offsets and size.
 constexpr size_t kSceneHeaderSize = 32;
 
-// A pre-decoded integer assignment (command 54) of the form
-// "user variable = operand" or "user variable = operand operand op", where
+// A short integer expression: "operand" or "operand operand op", where
 // each operand is an integer literal or element 0 of a user variable read by
-// value and the value runs in integer arithmetic. The loader builds one for
-// every such instruction, so the hot assignment neither walks tokens nor
-// re-reads descriptors; anything the plan cannot do at run time (a variable
-// of another type, an undeclared one) goes the general way.
-struct LetPlan {
-  uint32_t target = 0;          // user variable, element 0
+// value, and op one of + - * / % A O ^. Decoded once (at scene load for
+// assignments) or per evaluation in place of the token loop.
+struct ShortIntExpr {
   uint32_t varA = 0, varB = 0;  // operand variables; 0 = the literal instead
   int64_t litA = 0, litB = 0;
-  uint8_t binop = 0;            // expression opcode; 0 = one operand only
-  uint8_t assign = 0;           // assignment operator (VarOp index)
+  uint8_t sigilA = 0, sigilB = 0;  // the variable tokens' sigils
+  uint8_t binop = 0;               // expression opcode; 0 = one operand only
+};
+
+// A pre-decoded integer assignment (command 54): "user variable = short
+// integer expression" with the value in integer arithmetic. The loader
+// builds one for every such instruction, so the hot assignment neither walks
+// tokens nor re-reads descriptors; anything the plan cannot do at run time
+// (a variable of another type, an undeclared one) goes the general way.
+struct LetPlan {
+  uint32_t target = 0;  // user variable, element 0
+  uint8_t assign = 0;   // assignment operator (VarOp index)
+  ShortIntExpr value;
 };
 
 // The scene arrays a task runs from; copied from the SceneRec into the task

@@ -51,7 +51,10 @@ void RunTask(TaskRec* t, ObjNode* node) {
       // Running off the end of a scene: stop the task instead of calling
       // past the handler array.
       Err_ScriptF(kErrPcOutOfScene, 1, int64_t(i));
-      Task_End(node);
+      // The system task is never ended (the engine keeps its node): it
+      // stays, without a scene to run, until it is pointed at a label again.
+      if (t->isSystem) t->hasScene = 0;
+      else Task_End(node);
       return;
     }
     t->pc = i + 1;

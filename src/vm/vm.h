@@ -90,6 +90,13 @@ double Expr_EvalFloat(const uint8_t* p, uint32_t len);
 int32_t Expr_EvalToVar(const uint8_t* p, uint32_t len, char* out);
 int32_t Expr_EvalToVarMode4(const uint8_t* p, uint32_t len, char* out);
 
+// Decodes a short integer expression (see ShortIntExpr); false for any
+// other shape.
+bool Expr_DecodeShortInt(const uint8_t* p, uint32_t len, ShortIntExpr* out);
+// Its value in integer arithmetic; false (nothing changed) when a variable
+// is not a declared number variable, for the general evaluator to report.
+bool Expr_RunShortInt(const ShortIntExpr& e, int64_t* out);
+
 // Runs one expression in the current mode: 0, or -1 when a token failed
 // (reported) or the load-mode stop was hit.
 int Expr_Run(const uint8_t* p, uint32_t len);

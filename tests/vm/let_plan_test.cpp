@@ -164,3 +164,54 @@ TEST(LetPlan, LoopOfPlannedAssignments) {
 }
 
 }  // namespace
+
+namespace {
+
+// The integer front ends decode short expressions themselves; value, status
+// and last-variable outputs must be those of the token loop.
+TEST(ShortExpr, FrontEndsMatchTheTokenLoop) {
+  ASSERT_EQ(Var_AllocTable(1010), 0);
+  for (uint32_t n : {1000u, 1001u, 1002u}) g_VarTable.vars[n].group = 1;
+  Var_AllocInt(1000, 0);
+  Var_AllocDouble(1001, -2.5);
+  Var_RebuildStringStorage(1002, "7", 1);
+  const std::string shapes[] = {"H$1000 H`1000 +", "H$1000 L3 %", "W-4 H$1001 *", "L5 L0 /", "H$1001",
+                                "B9",            "H$1002 L1 +", "H$1003 L1 +", "H$1000 L1 >", "H$48 L1 +",
+                                "F1e300 I-1 O",  "H$1000 H$1001 ^"};
+  for (int64_t a : {int64_t(12), kMin, int64_t(-1)}) {
+    Var_SetIntElement(1000, 0, a);
+    for (const std::string& src : shapes) {
+      fx::Expr e = fx::Asm(src);
+      fx::Expr u = Unplanned(e);
+      auto run = [](const fx::Expr& x, bool asDouble, double* d) {
+        auto* p = reinterpret_cast<const uint8_t*>(x.bytes.data());
+        uint32_t n = uint32_t(x.bytes.size());
+        int64_t v = 0;
+        if (asDouble) *d = g_ExprEvalFloat[1](p, n);
+        else v = g_ExprEvalInt[3](p, n);
+        return v;
+      };
+      for (bool asDouble : {false, true}) {
+        ErrLog log;
+        double d1 = 0, d2 = 0;
+        int64_t v1 = run(e, asDouble, &d1);
+        ExprState s1 = g_Expr;
+        int err1 = log.First();
+        log.Clear();
+        int64_t v2 = run(u, asDouble, &d2);
+        std::string what = src + " a=" + std::to_string(a) + (asDouble ? " double" : " int");
+        EXPECT_EQ(v1, v2) << what;
+        EXPECT_EQ(d1, d2) << what;
+        EXPECT_EQ(err1, log.First()) << what;
+        EXPECT_EQ(s1.status, g_Expr.status) << what;
+        EXPECT_EQ(s1.lastVar, g_Expr.lastVar) << what;
+        EXPECT_EQ(s1.lastNamed, g_Expr.lastNamed) << what;
+        EXPECT_EQ(s1.lastSigil, g_Expr.lastSigil) << what;
+        EXPECT_EQ(s1.lastIndex, g_Expr.lastIndex) << what;
+        g_QuitRequested = 0;
+      }
+    }
+  }
+}
+
+}  // namespace

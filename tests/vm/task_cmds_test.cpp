@@ -291,3 +291,47 @@ TEST_F(FlowGame, MutatedStateStringsNeverBreakTheTask) {
     for (int k = 1; k <= t->callDepth + 1; ++k) ASSERT_NE(t->callFrames[k], nullptr);
   }
 }
+
+// Depths that frames restore later (a loop's IF depth, an IF's LOOP depth)
+// are bounded like the task's own: 200 would wrap the signed depth once the
+// loop end restored it.
+TEST_F(FlowGame, StateStringFrameDepthsAreBounded) {
+  game.TextVar(1001);
+  fx::Scene& s = Main();
+  s.If(fx::Int(1));
+  s.Loop(fx::Int(4));
+  s.Cmd("taskquery", {A("query", fx::Int(1)), A("state", fx::Int(1)), A("out", fx::Var(1001))});
+  s.Cmd("wait", {{"frames", fx::Int(1)}});
+  s.EndLoop();
+  s.EndIf();
+  Idle(s);
+  ASSERT_TRUE(Load());
+  Frames(1);
+  const std::string state = T(1001);
+  // Prefix 8, IF depth 2, one IF frame 18 (its LOOP depth first), call depth
+  // 2, LOOP depth 2, then the loop frame (its IF depth first).
+  ASSERT_GT(state.size(), 34u);
+  ASSERT_EQ(state.substr(8, 2), "ab");
+  ASSERT_EQ(state.substr(30, 2), "ab");
+  ObjNode* node = Obj_NewNode("copy", 4, kObjKindLeaf, nullptr);
+  TaskRec* copy = Task_NewRecord(node);
+  Obj_LinkChild(g_TreeRoots[kTreeTask].root, node, 1);
+  ErrCapture err;
+  for (size_t at : {size_t(10), size_t(32)}) {
+    std::string bad = state;
+    bad.replace(at, 2, "mi");  // 200
+    EXPECT_EQ(Task_DecodeState(copy, bad.data(), bad.size()), 1) << at;
+  }
+  EXPECT_TRUE(err.Has(900000));
+  g_QuitRequested = 0;
+  // A restorable depth deeper than the open blocks gets its frames.
+  std::string deep = state;
+  deep.replace(32, 2, "af");  // the loop restores IF depth 5
+  ASSERT_EQ(Task_DecodeState(copy, deep.data(), deep.size()), 0);
+  for (int k = 0; k <= 5; ++k) EXPECT_NE(copy->ifFrames[k], nullptr) << k;
+  copy->runA = copy->runB = 1;
+  Frames(6);  // the loop runs out and restores IF depth 5: no crash
+  EXPECT_EQ(copy->loopDepth, 0);
+  EXPECT_GE(copy->ifDepth, 0);
+  EXPECT_LE(copy->ifDepth, 5);
+}

@@ -211,6 +211,24 @@ TEST_F(TaskRunner, AnotherPassRunsWithinTheFrame) {
   EXPECT_EQ(g_Log, (std::vector<std::string>{"p1"}));
 }
 
+// The system task is reported but kept: the engine holds on to its node.
+TEST_F(TaskRunner, SystemTaskRunningPastItsEndStaysWithoutScene) {
+  MemScene s({LogGo});
+  ObjNode* sys = Task_SystemNode();
+  ASSERT_NE(sys, nullptr);
+  Rec(sys)->code = s.code;
+  Rec(sys)->hasScene = 1;
+  ErrCapture err;
+  Pass();
+  EXPECT_TRUE(err.Has(kErrPcOutOfScene));
+  ASSERT_EQ(Task_SystemNode(), sys);
+  EXPECT_EQ(Rec(sys)->hasScene, 0);
+  EXPECT_NE(sys->parent, nullptr);
+  g_QuitRequested = 0;
+  Pass();  // skipped from now on
+  EXPECT_EQ(g_Log, (std::vector<std::string>{"SYSTEM0"}));
+}
+
 TEST_F(TaskRunner, RunningPastTheLastInstructionEndsTheTask) {
   MemScene s({LogGo, LogGo});
   ObjNode* n = AddTask(root, "off", 1, s);
