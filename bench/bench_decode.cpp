@@ -14,70 +14,34 @@
 
 #include "files/files.h"
 #include "graphics/graphics.h"
+#include "support/image_writer.h"
 
 namespace {
 
 constexpr uint32_t kW = 1920, kH = 1080;
 
 // A photo-like picture: smooth gradients with some noise.
-std::vector<uint8_t> Rgb() {
-  std::vector<uint8_t> p(size_t(kW) * kH * 3);
+imgfix::Picture Photo() {
+  imgfix::Picture p;
+  p.width = kW, p.height = kH;
+  p.bgra.resize(size_t(kW) * kH * 4);
   std::mt19937 rng(5);
   for (uint32_t y = 0; y < kH; y++)
     for (uint32_t x = 0; x < kW; x++) {
-      uint8_t* q = &p[(size_t(y) * kW + x) * 3];
-      q[0] = uint8_t(x * 255 / kW + rng() % 8), q[1] = uint8_t(y * 255 / kH), q[2] = uint8_t((x + y) / 12);
+      uint8_t* q = p.At(x, y);
+      q[2] = uint8_t(x * 255 / kW + rng() % 8), q[1] = uint8_t(y * 255 / kH), q[0] = uint8_t((x + y) / 12);
+      q[3] = 255;
     }
   return p;
 }
 
-void PngAppend(png_structp png, png_bytep d, png_size_t n) {
-  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(d), n);
-}
-void PngFlush(png_structp) {}
-
+// The picture as an RGB PNG and a quality-90 JPEG, written once.
 const std::string& PngFile() {
-  static const std::string file = [] {
-    std::string out;
-    auto rgb = Rgb();
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &out, PngAppend, PngFlush);
-    png_set_IHDR(png, info, kW, kH, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (uint32_t y = 0; y < kH; y++) png_write_row(png, &rgb[size_t(y) * kW * 3]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-  }();
+  static const std::string file = imgfix::WritePng(Photo(), imgfix::PngKind::Rgb);
   return file;
 }
-
 const std::string& JpegFile() {
-  static const std::string file = [] {
-    auto rgb = Rgb();
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* buf = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buf, &size);
-    c.image_width = kW, c.image_height = kH, c.input_components = 3, c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < kH) {
-      JSAMPROW r = &rgb[size_t(c.next_scanline) * kW * 3];
-      jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::string out(reinterpret_cast<char*>(buf), size);
-    jpeg_destroy_compress(&c);
-    std::free(buf);
-    return out;
-  }();
+  static const std::string file = imgfix::WriteJpeg(Photo(), 90);
   return file;
 }
 

@@ -33,6 +33,7 @@ constexpr uint16_t kVarReacted = 1000;
 // The message window: the box, and the text layer inside it.
 constexpr int kBoxX = 20, kBoxY = 352, kBoxW = 600, kBoxH = 112;
 constexpr int kBoxOpacity = 192;  // of 256
+constexpr int kBoxRim = 3;        // width of its lighter edge
 constexpr uint8_t kBoxB = 70, kBoxG = 30, kBoxR = 20;
 constexpr int kTextX = kBoxX + 16, kTextY = kBoxY + 12, kTextW = kBoxW - 32, kTextH = kBoxH - 24;
 constexpr int kTextSize = 24, kTextLineHeight = 32;
@@ -112,7 +113,8 @@ inline imgfix::Picture WindowBox() {
   imgfix::Picture p = Blank(kBoxW, kBoxH);
   for (uint32_t y = 0; y < uint32_t(kBoxH); ++y)
     for (uint32_t x = 0; x < uint32_t(kBoxW); ++x) {
-      bool rim = x < 3 || y < 3 || x >= uint32_t(kBoxW) - 3 || y >= uint32_t(kBoxH) - 3;
+      const uint32_t r = kBoxRim;
+      bool rim = x < r || y < r || x >= uint32_t(kBoxW) - r || y >= uint32_t(kBoxH) - r;
       if (rim) Put(p, x, y, 200, 170, 150, 255);
       else Put(p, x, y, kBoxB, kBoxG, kBoxR, 255);
     }

@@ -18,6 +18,7 @@ int32_t g_ErrLine = 1;
 const char* g_ErrCaption = "TAVREN Debug Info.";
 // g_DebugMode is defined with the task runner (src/vm/task_runner.cpp).
 TraceFn g_TraceHook = nullptr;
+ErrObserverFn g_ErrObserver = nullptr;
 
 namespace {
 
@@ -110,6 +111,7 @@ void Err_Report(int32_t number, int quit, bool withPlace, const ErrArg* args, si
     text = g_ErrTextBuf;
   }
   Sys_Trace("error %d: %s", int(number), text.c_str());
+  if (ErrObserverFn observer = g_ErrObserver) observer(number, quit);
   ErrDlg_Show(text.c_str());
 }
 

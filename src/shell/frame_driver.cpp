@@ -4,6 +4,7 @@
 // (both handed over under their locks) belongs to that thread.
 #include "graphics/graphics.h"
 #include "platform/events.h"
+#include "platform/present.h"
 #include "platform/window.h"
 #include "render/render.h"
 #include "shell/frame.h"
@@ -57,7 +58,13 @@ void ShowMainWindowOnce() {
   if (g_MainShown) return;
   g_MainShown = true;
   WindowRec* rec = g_WindowRecs[0];
-  if (!rec || rec->showAtFirstFrame != 1 || !rec->handle) return;
+  if (!rec || rec->showAtFirstFrame != 1) return;
+  {
+    // The main thread clears the handle under this lock when it destroys
+    // the window.
+    auto windows = PlatPresent_LockWindows();
+    if (!rec->handle) return;
+  }
   // The handle is looked up when the call runs: the window may be gone by
   // then (a close taken in the same turn of the pump).
   auto show = [] {

@@ -63,6 +63,10 @@ size_t Err_FormatChecked(char* out, size_t cap, const char* format, const ErrArg
 // script place (scene file and line) when `withPlace` and the VM knows one.
 // Sets g_QuitRequested to `quit` and shows the first report of the run.
 void Err_Report(int32_t number, int quit, bool withPlace, const ErrArg* args, size_t count);
+// Told the number and quit flag of every report (after its trace line,
+// before its dialog). Null unless a test watches the reports.
+using ErrObserverFn = void (*)(int32_t number, int quit);
+extern ErrObserverFn g_ErrObserver;
 
 // Numbered errors. The script forms add the current scene file and line.
 // All four set g_QuitRequested to `quit` (0 clears an earlier request) and

@@ -357,7 +357,7 @@ bool RunShort(const uint8_t* p, uint32_t len, int64_t* out) {
   ExprState& e = g_Expr;
   if (len > kShortMaxLen || e.refOnly || e.quiet) return false;
   ShortIntExpr s;
-  if (!Expr_DecodeShortInt(p, len, &s) || !Expr_RunShortInt(s, out)) return false;
+  if (!Expr_DecodeShortInt(p, len, &s) || !RunShortInt(s, out)) return false;
   e.mode = 1;
   e.sp = 1;
   e.depth = 0;

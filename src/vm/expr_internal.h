@@ -52,6 +52,44 @@ inline int64_t IntDiv(int64_t a, int64_t b) {
 }
 inline int64_t IntMod(int64_t a, int64_t b) { return (b == 0 || b == -1) ? 0 : a % b; }
 
+// Element 0 of a variable as integer arithmetic reads it.
+inline bool ShortReadInt(uint32_t num, int64_t* out) {
+  if (num >= g_VarTable.count) return false;
+  const Variable& v = g_VarTable.vars[num];
+  if (v.count < 1) return false;
+  if (v.type == 1) {
+    *out = v.ints[0];
+    return true;
+  }
+  if (v.type == 2) {
+    *out = Expr_DoubleToInt(v.dbls[0]);
+    return true;
+  }
+  return false;
+}
+
+inline int64_t ShortBinary(uint8_t op, int64_t a, int64_t b) {
+  switch (op) {
+    case '+': return IntAdd(a, b);
+    case '-': return IntSub(a, b);
+    case '*': return IntMul(a, b);
+    case '/': return IntDiv(a, b);
+    case '%': return IntMod(a, b);
+    case 'A': return a & b;
+    case 'O': return a | b;
+    default: return a ^ b;  // '^', the only other short operator
+  }
+}
+
+// Expr_RunShortInt, inline for the hot callers.
+inline bool RunShortInt(const ShortIntExpr& e, int64_t* out) {
+  int64_t a = e.litA, b = e.litB;
+  if (e.varA && !ShortReadInt(e.varA, &a)) return false;
+  if (e.varB && !ShortReadInt(e.varB, &b)) return false;
+  *out = e.binop ? ShortBinary(e.binop, a, b) : a;
+  return true;
+}
+
 // Token handlers by family.
 int OpVarValue();    // 'H'
 int OpVarOpen();     // 'V'

@@ -55,38 +55,27 @@ inline bool ShortBinop(uint8_t op) {
   }
 }
 
-// Element 0 of a variable as integer arithmetic reads it.
-inline bool ReadInt(uint32_t num, int64_t* out) {
-  if (num >= g_VarTable.count) return false;
-  const Variable& v = g_VarTable.vars[num];
-  if (v.count < 1) return false;
-  if (v.type == 1) {
-    *out = v.ints[0];
-    return true;
-  }
-  if (v.type == 2) {
-    *out = Expr_DoubleToInt(v.dbls[0]);
-    return true;
-  }
-  return false;
-}
-
-inline int64_t Binary(uint8_t op, int64_t a, int64_t b) {
-  switch (op) {
-    case '+': return IntAdd(a, b);
-    case '-': return IntSub(a, b);
-    case '*': return IntMul(a, b);
-    case '/': return IntDiv(a, b);
-    case '%': return IntMod(a, b);
-    case 'A': return a & b;
-    case 'O': return a | b;
-    default: return a ^ b;  // '^', the only other short operator
-  }
-}
-
 }  // namespace
 
+// The commonest shape, "variable 8-byte-literal op" (22 bytes), by its fixed
+// layout: H 05 00 sigil var32 | L 08 00 lit64 | op 00 00.
+inline bool VarOpLiteral(const uint8_t* p, uint32_t len, ShortIntExpr* out) {
+  if (len != 22 || p[0] != 'H' || p[1] != 5 || p[2] != 0 || p[8] != 'L' || p[9] != 8 || p[10] != 0 ||
+      p[20] != 0 || p[21] != 0 || SigilKind(p[3]) || !ShortBinop(p[19]))
+    return false;
+  int32_t n = Load<int32_t>(p + 4);
+  if (n < int32_t(kVarFirstUser)) return false;
+  ShortIntExpr e;
+  e.varA = uint32_t(n);
+  e.sigilA = p[3];
+  e.litB = Load<int64_t>(p + 11);
+  e.binop = p[19];
+  *out = e;
+  return true;
+}
+
 bool Expr_DecodeShortInt(const uint8_t* p, uint32_t len, ShortIntExpr* out) {
+  if (p && VarOpLiteral(p, len, out)) return true;
   const uint8_t* end = p + len;
   ShortIntExpr e;
   Token t;
@@ -100,10 +89,4 @@ bool Expr_DecodeShortInt(const uint8_t* p, uint32_t len, ShortIntExpr* out) {
   return true;
 }
 
-bool Expr_RunShortInt(const ShortIntExpr& e, int64_t* out) {
-  int64_t a = e.litA, b = e.litB;
-  if (e.varA && !ReadInt(e.varA, &a)) return false;
-  if (e.varB && !ReadInt(e.varB, &b)) return false;
-  *out = e.binop ? Binary(e.binop, a, b) : a;
-  return true;
-}
+bool Expr_RunShortInt(const ShortIntExpr& e, int64_t* out) { return RunShortInt(e, out); }

@@ -29,7 +29,7 @@ bool Let_MakePlan(const ArgDesc* desc, const uint8_t* expr, LetPlan* out) {
 int32_t Cmd_LetPlanned() {
   const LetPlan& p = *g_CurTask.task->code.letPlan[g_CurTask.instr];
   int64_t x;
-  if (!Expr_RunShortInt(p.value, &x) || p.target >= g_VarTable.count) return Cmd_Let();
+  if (!RunShortInt(p.value, &x) || p.target >= g_VarTable.count) return Cmd_Let();
   Variable& v = g_VarTable.vars[p.target];
   if (v.type != 1 || v.count < 1) return Cmd_Let();
   if (p.assign == 0) v.ints[0] = x;

@@ -110,7 +110,7 @@ inline TextMask MaskOf(const char* const (&lines)[2]) {
 // opacity over white.
 struct GlyphCheck {
   int inkWrong = 0;     // full-coverage pixels not white
-  int strayInk = 0;     // uncovered pixels brighter than the box allows
+  int strayInk = 0;     // pixels of the box no glyph covers, brighter than the box allows
   int inkPixels = 0;    // full-coverage pixels
   int emptyCells = 0;   // characters without one pixel of visible ink
 };
@@ -121,6 +121,9 @@ inline GlyphCheck CheckGlyphs(const std::vector<uint32_t>& shown, int32_t w, con
   GlyphCheck r;
   const int ceilB = BoxCeiling(demo::kBoxB), ceilG = BoxCeiling(demo::kBoxG), ceilR = BoxCeiling(demo::kBoxR);
   auto at = [&](int x, int y) { return shown[size_t(demo::kTextY + y) * size_t(w) + size_t(demo::kTextX + x)]; };
+  auto stray = [&](uint32_t v) {
+    return int(v & 0xFF) > ceilB || int(v >> 8 & 0xFF) > ceilG || int(v >> 16 & 0xFF) > ceilR;
+  };
   // Brighter than any pixel of the box without ink (thin strokes such as
   // the long vowel mark have no pixel of full coverage).
   auto bright = [&](uint32_t v) {
@@ -135,8 +138,16 @@ inline GlyphCheck CheckGlyphs(const std::vector<uint32_t>& shown, int32_t w, con
         ++r.inkPixels;
         r.inkWrong += !white(v);
       } else if (a == 0) {
-        r.strayInk += int(v & 0xFF) > ceilB || int(v >> 8 & 0xFF) > ceilG || int(v >> 16 & 0xFF) > ceilR;
+        r.strayInk += stray(v);
       }
+    }
+  // The box's margin around the text layer (inside its rim) has no ink.
+  constexpr int kRim = demo::kBoxRim;
+  for (int y = demo::kBoxY + kRim; y < demo::kBoxY + demo::kBoxH - kRim; ++y)
+    for (int x = demo::kBoxX + kRim; x < demo::kBoxX + demo::kBoxW - kRim; ++x) {
+      bool inText = x >= demo::kTextX && x < demo::kTextX + demo::kTextW && y >= demo::kTextY &&
+                    y < demo::kTextY + demo::kTextH;
+      if (!inText) r.strayInk += stray(shown[size_t(y) * size_t(w) + size_t(x)]);
     }
   for (const TextMask::Cell& c : m.cells) {
     bool any = false;

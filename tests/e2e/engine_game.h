@@ -19,6 +19,7 @@
 #include "shell/frame.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "support/game_fixture.h"
 #include "support/image_writer.h"
 #include "support/script_writer.h"
 #include "support/test_env.h"
@@ -26,19 +27,13 @@
 
 namespace e2e {
 
-inline imgfix::Picture Solid(uint32_t w, uint32_t h, uint32_t bgra) {
-  imgfix::Picture p;
-  p.width = w, p.height = h;
-  p.bgra.resize(size_t(w) * h * 4);
-  for (size_t i = 0; i < size_t(w) * h; ++i) std::memcpy(&p.bgra[i * 4], &bgra, 4);
-  return p;
-}
+using imgfix::Solid;
 
 inline uint32_t Px(uint8_t b, uint8_t g, uint8_t r, uint8_t a = 255) {
   return uint32_t(b) | uint32_t(g) << 8 | uint32_t(r) << 16 | uint32_t(a) << 24;
 }
 
-class EngineGame : public ::testing::Test {
+class EngineGame : public fx::GameTest {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -57,17 +52,6 @@ class EngineGame : public ::testing::Test {
     if (started) Boot_Shutdown();
     MsgBox_SetRecorder({});
     Clock_SetManual(false);
-  }
-
-  fx::Scene& Main() {
-    fx::Scene& s = game.Scene(0);
-    if (s.Pc() == 0 && s.Labels().empty()) s.Label("SYSTEM_START");
-    return s;
-  }
-  static void Idle(fx::Scene& s) {
-    s.Label("idle");
-    s.Cmd("wait", {{"frames", fx::Int(1)}});
-    s.Jump("idle");
   }
 
   // Writes the game (and `extra` files) as "data.qpf" in the folder, which
@@ -119,7 +103,6 @@ class EngineGame : public ::testing::Test {
   }
 
   TempDir dir;
-  fx::Game game;
   fx::Files extra;
   std::vector<std::string> boxes;
   bool started = false;

@@ -209,9 +209,9 @@ TEST(FileLoad, LooseFileOf4GiBIsRefusedNotTruncated) {
   if (ec) GTEST_SKIP() << "no sparse files here";
   FileRef ref;
   ASSERT_EQ(File_Lookup(ref, "huge.bin", false), kFileSrcLoose);
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_EQ(File_Load(ref, "huge.bin"), -3);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{104010});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104010});
   EXPECT_EQ(ref.data, nullptr);
 }
 
@@ -221,9 +221,9 @@ TEST(FileLoad, LooseFileGoneBeforeLoadIsReported) {
   FileRef ref;
   ASSERT_EQ(File_Lookup(ref, "gone.txt", false), kFileSrcLoose);
   std::filesystem::remove(g.path() + "/gone.txt");
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_EQ(File_Load(ref, "gone.txt"), -3);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{104010});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104010});
   EXPECT_EQ(g_QuitRequested.load(), 1);
 }
 
@@ -231,9 +231,9 @@ TEST(FileLoad, NeededFileMissingIs104060AndUnknownSourceMinus2) {
   GameDir g;
   FileRef ref;
   {
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_LT(File_LoadNeeded(ref, "qvbin/none.qbn"), 0);
-    EXPECT_EQ(w.Numbers(), std::vector<long>{104060});
+    EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104060});
   }
   FileRef odd;
   odd.source = 7;

@@ -41,12 +41,12 @@ TEST(FileStore, RecordsPastTheAreaAreRefused) {
       {"name too long for the lookup", U32(300) + std::string(300, 'n') + U32(0), 1},
   };
   for (const auto& c : cases) {
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(File_StoreSetArea(reinterpret_cast<const uint8_t*>(c.area.data()), c.area.size(),
                                 c.count),
               -1)
         << c.what;
-    EXPECT_EQ(w.Numbers(), std::vector<long>{104010}) << c.what;
+    EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104010}) << c.what;
     EXPECT_TRUE(g_CompiledFiles.entries.empty()) << c.what;
   }
 }

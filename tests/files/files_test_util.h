@@ -1,5 +1,5 @@
 // Helpers of the resource-file tests: a game folder as the current
-// directory, and a watch over the numbered errors reported meanwhile.
+// directory, and the shared capture of the errors reported meanwhile.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 
 #include "files/files.h"
 #include "shell/shell.h"
+#include "support/err_capture.h"
 #include "support/pack_writer.h"
 #include "support/test_env.h"
 
@@ -26,27 +27,6 @@ class GameDir {
  private:
   TempDir dir_;
   std::filesystem::path old_;
-};
-
-// Collects the error numbers reported while it lives. Every report passes
-// its number through the trace hook as "error N: text".
-class ErrWatch {
- public:
-  ErrWatch() {
-    Seen().clear();
-    g_TraceHook = &ErrWatch::OnTrace;
-  }
-  ~ErrWatch() { g_TraceHook = nullptr; }
-  std::vector<long> Numbers() const { return Seen(); }
-
- private:
-  static std::vector<long>& Seen() {
-    static std::vector<long> seen;
-    return seen;
-  }
-  static void OnTrace(const char* text) {
-    if (std::strncmp(text, "error ", 6) == 0) Seen().push_back(std::strtol(text + 6, nullptr, 10));
-  }
 };
 
 inline std::string Bytes(const FileRef& ref) {

@@ -35,7 +35,7 @@ TEST(PackExtract, StoredAndZlibRoundTripAtBlockEdges) {
   }
   OnePack p(entries);
   p.Write();
-  ErrWatch w;
+  ErrCapture w;
   for (const auto& e : entries) EXPECT_EQ(LoadAll(e.name.c_str()), e.bytes) << e.name;
   EXPECT_TRUE(w.Numbers().empty());
 }
@@ -64,14 +64,14 @@ TEST(PackExtract, OneDamagedBlockIsRepairedTwoAreReported) {
     ASSERT_GT(p.lay.entries[0].stored, 1024u * (c.damage.back().first)) << c.what;
     for (auto [block, count] : c.damage) Pack_DamageBlock(p.pack, p.lay.entries[0], block, 0, count);
     p.Write();
-    ErrWatch w;
+    ErrCapture w;
     std::string got = LoadAll("e.bin");
     if (c.repaired) {
       EXPECT_EQ(got, bytes) << c.what;
       EXPECT_TRUE(w.Numbers().empty()) << c.what;
     } else {
       EXPECT_EQ(got, "<load -2>") << c.what;
-      EXPECT_EQ(w.Numbers(), std::vector<long>{104100}) << c.what;
+      EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104100}) << c.what;
     }
   }
 }
@@ -97,9 +97,9 @@ TEST(PackExtract, RepairRecordProblemsGive104100) {
     Pack_DamageBlock(p.pack, p.lay.entries[0], 0);
     if (c.patch) c.patch(p.pack, p.lay.entries[0]);
     p.Write();
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(LoadAll("e.bin"), "<load -2>") << c.what;
-    EXPECT_EQ(w.Numbers(), std::vector<long>{104100}) << c.what;
+    EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104100}) << c.what;
   }
 }
 
@@ -108,7 +108,7 @@ TEST(PackExtract, BadEntryFieldsAreReportedWithoutCrashOrHugeAllocations) {
     const char* what;
     bool compress;
     void (*patch)(std::string&, const PackEntryLayout&);
-    long error;
+    int32_t error;
     int result;
   } cases[] = {
       {"compression 2", false, [](std::string& p, const PackEntryLayout& e) { Pack_PatchU8(p, e.CompressionAt(), 2); }, 901040, -3},
@@ -123,12 +123,12 @@ TEST(PackExtract, BadEntryFieldsAreReportedWithoutCrashOrHugeAllocations) {
     OnePack p({{"e.bin", Noise(3000, 5), c.compress}});
     c.patch(p.pack, p.lay.entries[0]);
     p.Write();
-    ErrWatch w;
+    ErrCapture w;
     FileRef ref;
     ASSERT_EQ(File_Lookup(ref, "e.bin", true), kFileSrcPack) << c.what;
     EXPECT_EQ(File_Load(ref, "e.bin"), c.result) << c.what;
     EXPECT_EQ(ref.data, nullptr) << c.what;
-    EXPECT_EQ(w.Numbers(), std::vector<long>{c.error}) << c.what;
+    EXPECT_EQ(w.Numbers(), std::vector<int32_t>{c.error}) << c.what;
     EXPECT_EQ(g_QuitRequested.load(), 1) << c.what;
   }
 }
@@ -139,9 +139,9 @@ TEST(PackExtract, PackGoneAtLoadIs901040) {
   FileRef ref;
   ASSERT_EQ(File_Lookup(ref, "e.bin", true), kFileSrcPack);
   std::filesystem::remove(p.g.path() + "/p.qpf");
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_EQ(File_Load(ref, "e.bin"), -3);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{901040});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{901040});
 }
 
 TEST(PackExtract, PackShrunkAfterIndexingIsReported) {
@@ -150,9 +150,9 @@ TEST(PackExtract, PackShrunkAfterIndexingIsReported) {
   FileRef ref;
   ASSERT_EQ(File_Lookup(ref, "e.bin", true), kFileSrcPack);
   p.g.Write("p.qpf", p.pack.substr(0, p.lay.entries[0].dataAt + 100));
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_LT(File_Load(ref, "e.bin"), 0);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{104010});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104010});
 }
 
 TEST(PackExtract, VerifyAndRepairResults) {

@@ -33,7 +33,7 @@ TEST(PackIndex, PacksOfTheGameFolderAndPacOnly) {
   g.Write("notapack.qpf", "PK\x03\x04 something else entirely");
   g.Write("tiny.qpf", "QP");
   g.Write("a.qpfx", Pack_Build({{"e.txt", "E"}}));
-  ErrWatch w;
+  ErrCapture w;
   ASSERT_EQ(BuildIndex(), 0);
   EXPECT_TRUE(w.Numbers().empty());
   EXPECT_EQ(g_PackList.count, 2u);
@@ -79,7 +79,7 @@ TEST(PackIndex, UpdatePacksOverrideInNumberOrder) {
   g.Write("update3.qpf", Pack_Build({{"a.txt", "u3"}, {"b.txt", "u3"}}));
   g.Write("pac/Update1.qpf", Pack_Build({{"a.txt", "u1"}, {"b.txt", "u1"}}));
   g.Write("update2.qpf", Pack_Build({{"b.txt", "u2"}}));
-  ErrWatch w;
+  ErrCapture w;
   ASSERT_EQ(BuildIndex(), 0);
   EXPECT_TRUE(w.Numbers().empty());
   EXPECT_EQ(LoadAll("a.txt"), "u3");
@@ -93,18 +93,18 @@ TEST(PackIndex, DuplicateOutsideAnUpdatePackIs104150WithQuitZero) {
   GameDir g;
   g.Write("one.qpf", Pack_Build({{"a.txt", "1"}}));
   g.Write("pac/two.qpf", Pack_Build({{"A.TXT", "2"}}));
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_EQ(BuildIndex(), -1);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{104150});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104150});
   EXPECT_EQ(g_QuitRequested.load(), 0);
 }
 
 TEST(PackIndex, DuplicateInsideOnePackIs104150) {
   GameDir g;
   g.Write("one.qpf", Pack_Build({{"a.txt", "1"}, {"a.txt", "2"}}));
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_EQ(BuildIndex(), -1);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{104150});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104150});
 }
 
 TEST(PackIndex, SameHashDifferentNamesAreBothFound) {
@@ -115,7 +115,7 @@ TEST(PackIndex, SameHashDifferentNamesAreBothFound) {
   uint32_t ha = Hash_Murmur2("a.txt", 5);
   Pack_PatchU32(pack, lay.entries[1].dirAt, ha);
   g.Write("p.qpf", pack);
-  ErrWatch w;
+  ErrCapture w;
   ASSERT_EQ(BuildIndex(), 0);
   EXPECT_TRUE(w.Numbers().empty());
   EXPECT_EQ(LoadAll("a.txt"), "A");
@@ -143,14 +143,14 @@ TEST(PackIndex, VersionLimit) {
   const struct {
     uint32_t version;
     int result;
-    std::vector<long> errors;
+    std::vector<int32_t> errors;
   } cases[] = {{233, -1, {104120}}, {234, 0, {}}, {480, 0, {}}, {0, -1, {104120}}};
   for (const auto& c : cases) {
     GameDir g;
     PackOptions o;
     o.version = c.version;
     g.Write("v.qpf", Pack_Build({{"a.txt", "A"}}, o));
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(BuildIndex(), c.result) << c.version;
     EXPECT_EQ(w.Numbers(), c.errors) << c.version;
   }
@@ -161,9 +161,9 @@ TEST(PackIndex, NinetyNinePacksAcceptedHundredthRefused) {
     GameDir g;
     std::string pack = Pack_Build({});
     for (int i = 0; i < n; ++i) g.Write("p" + std::to_string(100 + i) + ".qpf", pack);
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(BuildIndex(), n == 99 ? 0 : -1) << n;
-    EXPECT_EQ(w.Numbers(), n == 99 ? std::vector<long>{} : std::vector<long>{104130}) << n;
+    EXPECT_EQ(w.Numbers(), n == 99 ? std::vector<int32_t>{} : std::vector<int32_t>{104130}) << n;
   }
 }
 
@@ -178,9 +178,9 @@ TEST(PackIndex, EntryLimitJustUnderAndOver) {
     std::vector<PackEntrySpec> small;
     for (uint32_t i = 0; i < 1 + extra; ++i) small.push_back({"s" + std::to_string(i), "x"});
     g.Write("small.qpf", Pack_Build(small, o));
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(BuildIndex(), extra ? -1 : 0);
-    EXPECT_EQ(w.Numbers(), extra ? std::vector<long>{104140} : std::vector<long>{});
+    EXPECT_EQ(w.Numbers(), extra ? std::vector<int32_t>{104140} : std::vector<int32_t>{});
     if (!extra) {
       EXPECT_EQ(g_PackIndex.count, 99999u);
       EXPECT_EQ(LoadAll("s0"), "x");
@@ -194,7 +194,7 @@ TEST(PackIndex, EntryLimitJustUnderAndOver) {
 struct BadPackCase {
   const char* what;
   void (*damage)(std::string& pack, const PackLayout& lay);
-  long error;
+  int32_t error;
 };
 
 TEST(PackIndex, BadHeadersAndDirectoriesAreReported) {
@@ -219,9 +219,9 @@ TEST(PackIndex, BadHeadersAndDirectoriesAreReported) {
     std::string pack = Pack_Build({{"first.txt", std::string(3000, 'a')}, {"second.txt", "bb", true}}, {}, &lay);
     c.damage(pack, lay);
     g.Write("bad.qpf", pack);
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(BuildIndex(), -1) << c.what;
-    EXPECT_EQ(w.Numbers(), std::vector<long>{c.error}) << c.what;
+    EXPECT_EQ(w.Numbers(), std::vector<int32_t>{c.error}) << c.what;
     EXPECT_EQ(g_QuitRequested.load(), 1) << c.what;
   }
 }
@@ -232,9 +232,9 @@ TEST(PackIndex, UpdatePackFailureStopsTheBuild) {
   PackOptions old;
   old.version = 100;
   g.Write("update1.qpf", Pack_Build({{"a.txt", "B"}}, old));
-  ErrWatch w;
+  ErrCapture w;
   EXPECT_EQ(BuildIndex(), -1);
-  EXPECT_EQ(w.Numbers(), std::vector<long>{104120});
+  EXPECT_EQ(w.Numbers(), std::vector<int32_t>{104120});
 }
 
 TEST(PackIndex, AppendedPackAtItsOffset) {
@@ -253,7 +253,7 @@ TEST(PackIndex, PackRemovedAfterIndexingFailsTheLookupQuietly) {
   g.Write("p.qpf", Pack_Build({{"a.txt", "A"}}));
   ASSERT_EQ(BuildIndex(), 0);
   std::filesystem::remove(g.path() + "/p.qpf");
-  ErrWatch w;
+  ErrCapture w;
   FileRef ref;
   EXPECT_EQ(File_Lookup(ref, "a.txt", true), -2);
   char out[kFilePathMax];
@@ -343,9 +343,9 @@ TEST(PackWalk, FolderCountLimit) {
     GameDir g;
     MakePacFolders(g.path(), n);
     Pack_InitNameTable();
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(Pack_FindArchives(10, "."), n == 999 ? 0 : -1) << n;
-    EXPECT_EQ(w.Numbers(), n == 999 ? std::vector<long>{} : std::vector<long>{104110}) << n;
+    EXPECT_EQ(w.Numbers(), n == 999 ? std::vector<int32_t>{} : std::vector<int32_t>{104110}) << n;
   }
 }
 
@@ -357,9 +357,9 @@ TEST(PackWalk, DepthLimit) {
     std::filesystem::create_directories(p);
     g.Write("pac/x.qpf", Pack_Build({{"x", "x"}}));
     Pack_InitNameTable();
-    ErrWatch w;
+    ErrCapture w;
     EXPECT_EQ(Pack_FindArchives(100, "."), n == 30 ? 0 : -1) << n;
-    EXPECT_EQ(w.Numbers(), n == 30 ? std::vector<long>{} : std::vector<long>{104111}) << n;
+    EXPECT_EQ(w.Numbers(), n == 30 ? std::vector<int32_t>{} : std::vector<int32_t>{104111}) << n;
   }
 }
 

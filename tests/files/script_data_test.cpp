@@ -57,7 +57,7 @@ void ExpectSampleLoaded() {
 }
 
 TEST(ScriptData, GameReadBackFromTheCompilerStore) {
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(LoadGame(SampleGame()), 0) << log.First();
   ExpectSampleLoaded();
   EXPECT_TRUE(log.Empty()) << log.First();
@@ -66,7 +66,7 @@ TEST(ScriptData, GameReadBackFromTheCompilerStore) {
 TEST(ScriptData, GameReadBackFromAPack) {
   GameDir dir;
   dir.Write("data.qpf", fx::PackImage(SampleGame().Build(), true));
-  ErrLog log;
+  ErrCapture log;
   Pack_InitNameTable();
   ASSERT_EQ(Pack_BuildIndex(), 0);
   EXPECT_EQ(g_DataPackaged, 1);
@@ -84,7 +84,7 @@ TEST(ScriptData, LooseFilesAreReadToo) {
     std::replace(rel.begin(), rel.end(), '\\', '/');
     dir.Write(rel, bytes);
   }
-  ErrLog log;
+  ErrCapture log;
   Pack_InitNameTable();
   ASSERT_EQ(Obj_CreateSystemRoots(), 0);
   ASSERT_EQ(Script_LoadConfig(), 0) << log.First();
@@ -120,11 +120,11 @@ TEST(ScriptData, EveryFileCutShortIsRefused) {
     // Labels need the scene list they point into.
     ASSERT_EQ(Script_ParseSceneList(bytes(full.at(kFileSceneList)), full.at(kFileSceneList).size(), "l"), 0);
     for (size_t cut = 0; cut < f.size(); ++cut) {
-      ErrLog log;
+      ErrCapture log;
       EXPECT_NE(r.parse(f.substr(0, cut)), 0) << r.name << " cut " << cut;
       EXPECT_EQ(log.First(), 104010) << r.name << " cut " << cut;
     }
-    ErrLog log;
+    ErrCapture log;
     EXPECT_EQ(r.parse(f), 0) << r.name;
     EXPECT_TRUE(log.Empty()) << r.name << " " << log.First();
   }
@@ -160,7 +160,7 @@ TEST(ScriptData, ConfigurationEdges) {
     fx::Config cfg;
     cfg.width = c.w, cfg.height = c.h, cfg.title = c.title, cfg.frameThread = c.frameThread;
     std::string f = fx::ConfigFile(cfg);
-    ErrLog log;
+    ErrCapture log;
     int r = Script_ParseConfig(reinterpret_cast<const uint8_t*>(f.data()), f.size(), "cfg");
     EXPECT_EQ(log.First(), c.err) << c.w << "x" << c.h << " title " << c.title.size();
     if (c.err) {
@@ -186,12 +186,12 @@ TEST(ScriptData, ConfigurationEdges) {
 TEST(ScriptData, VariableCountVersion) {
   for (uint32_t v : {479u, 481u, 0u}) {
     std::string f = fx::VarCountFile(1000, 0, v);
-    ErrLog log;
+    ErrCapture log;
     EXPECT_NE(Script_ParseVarCounts(reinterpret_cast<const uint8_t*>(f.data()), f.size(), "qvt"), 0);
     EXPECT_EQ(log.First(), 105000);
   }
   std::string huge = fx::VarCountFile(0xFFFFFFFFu);
-  ErrLog log;
+  ErrCapture log;
   EXPECT_NE(Script_ParseVarCounts(reinterpret_cast<const uint8_t*>(huge.data()), huge.size(), "qvt"), 0);
   EXPECT_EQ(log.First(), 104010);
 }
@@ -215,7 +215,7 @@ TEST(ScriptData, SceneListNumbersAndGaps) {
   EXPECT_STREQ(Scene_FileName(0), "b.txt");
   EXPECT_STREQ(Scene_FileName(1), "");  // a gap reads empty, never null
   fx::PatchU32(f, 12 + 4 + 4 + 5 + 16 + 4, 2);
-  ErrLog log;
+  ErrCapture log;
   EXPECT_NE(Script_ParseSceneList(reinterpret_cast<const uint8_t*>(f.data()), f.size(), "l"), 0);
   EXPECT_EQ(log.First(), 901030);
   Script_FreeAll();
@@ -235,7 +235,7 @@ TEST(ScriptData, LabelsAreValidated) {
   };
   for (const auto& c : cases) {
     std::string f = fx::LabelFile({c.l});
-    ErrLog log;
+    ErrCapture log;
     int r = Script_ParseLabels(reinterpret_cast<const uint8_t*>(f.data()), f.size(), "qvl");
     EXPECT_EQ(log.First(), c.err) << c.l.name;
     EXPECT_EQ(r != 0, c.err != 0);
@@ -257,7 +257,7 @@ TEST(ScriptData, VariableDefinitionsWithTooManyDimensions) {
   std::string f = fx::VarDefFile(defs);
   auto* p = static_cast<uint8_t*>(std::malloc(f.size()));
   std::memcpy(p, f.data(), f.size());
-  ErrLog log;
+  ErrCapture log;
   EXPECT_NE(Script_ParseVarFile(p, f.size(), "qvv"), 0);
   EXPECT_EQ(log.First(), 104010);
   Script_FreeAll();
@@ -270,7 +270,7 @@ TEST(ScriptData, MissingFilesAndStartLabel) {
     Pack_InitNameTable();
     ASSERT_TRUE(fx::UseStore(files));
     ASSERT_EQ(Obj_CreateSystemRoots(), 0);
-    ErrLog log;
+    ErrCapture log;
     EXPECT_EQ(Script_LoadAll(), 1);
     EXPECT_EQ(log.First(), 104060);
   }
@@ -278,7 +278,7 @@ TEST(ScriptData, MissingFilesAndStartLabel) {
   fx::Game g;
   g.Scene(0).Label("NOT_START");
   EndWithWait(g.Scene(0));
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(LoadGame(g), 1);
   EXPECT_EQ(log.First(), 108180);
 }

@@ -4,6 +4,7 @@
 
 #include "files/files.h"
 #include "layer_fixture.h"
+#include "support/game_fixture.h"
 #include "support/image_writer.h"
 #include "support/script_writer.h"
 #include "vm/vm.h"
@@ -34,22 +35,12 @@ TEST(CmdApplyOp, OperatorsAndClamps) {
   EXPECT_EQ(-7, Cmd_ApplyOpClampMin(1, 3, -10, 1));
 }
 
-class CgScene : public ::testing::Test {
+class CgScene : public fx::GameTest {
  protected:
   void SetUp() override {
     InitGraphics();
     CmdSchema_RegisterGraphics();
     g_QuitRequested = 0;
-  }
-  fx::Scene& Main() {
-    fx::Scene& s = game.Scene(0);
-    if (s.Pc() == 0 && s.Labels().empty()) s.Label("SYSTEM_START");
-    return s;
-  }
-  static void Idle(fx::Scene& s) {
-    s.Label("idle");
-    s.Cmd("wait", {{"frames", fx::Int(1)}});
-    s.Jump("idle");
   }
   // Loads the game with the extra files and gives the layer root a canvas.
   bool Load(const fx::Files& extra, int w = 8, int h = 8) {
@@ -69,17 +60,10 @@ class CgScene : public ::testing::Test {
   }
   ObjNode* Find(const char* path, int mode = kObjFindLeaf) { return Obj_FindByPath(root, path, mode); }
 
-  fx::Game game;
   ObjNode* root = nullptr;
 };
 
-imgfix::Picture Solid(uint32_t w, uint32_t h, uint32_t bgra) {
-  imgfix::Picture p;
-  p.width = w, p.height = h;
-  p.bgra.resize(size_t(w) * h * 4);
-  for (size_t i = 0; i < size_t(w) * h; i++) std::memcpy(&p.bgra[i * 4], &bgra, 4);
-  return p;
-}
+using imgfix::Solid;
 
 TEST_F(CgScene, ScriptBuildsATreeThatComposes) {
   fx::Scene& s = Main();

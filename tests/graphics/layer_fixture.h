@@ -7,28 +7,7 @@
 
 #include "graphics/graphics.h"
 #include "shell/shell.h"
-
-// Collects the error reports made while it lives (the trace hook receives
-// "error <number>: <text>"); Has(n) tells whether number n was reported.
-class ErrCapture {
- public:
-  ErrCapture() {
-    Text().clear();
-    prev_ = g_TraceHook;
-    g_TraceHook = [](const char* line) { Text() += std::string(line) + "\n"; };
-  }
-  ~ErrCapture() { g_TraceHook = prev_; }
-  ErrCapture(const ErrCapture&) = delete;
-  ErrCapture& operator=(const ErrCapture&) = delete;
-  static std::string& Text() {
-    static std::string text;
-    return text;
-  }
-  bool Has(int number) const { return Text().find("error " + std::to_string(number) + ":") != std::string::npos; }
-
- private:
-  TraceFn prev_;
-};
+#include "support/err_capture.h"
 
 namespace gfxtest {
 

@@ -16,32 +16,19 @@
 #include "platform/window.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "support/pixel_root.h"
 
 namespace {
 
-struct Root {
-  LayerImage img;
-  ObjNode node{};
-  std::vector<uint8_t> buf;
-  Root(uint32_t w, uint32_t h) : buf((w * 4) * (h + 1) + 4, 0) {
-    img.width = w;
-    img.height = h;
-    img.pixels = buf.data();
-    for (uint32_t y = 0; y < h; ++y)
-      for (uint32_t x = 0; x < w; ++x) {
-        uint8_t* p = buf.data() + (y * w + x) * 4;
-        p[0] = static_cast<uint8_t>(x * 7);
-        p[1] = static_cast<uint8_t>(y * 5);
-        p[2] = static_cast<uint8_t>((x + y) * 3);
-        p[3] = 255;
-      }
-    img.drawBox[0] = img.drawBox[1] = 0;
-    img.drawBox[2] = w - 1;
-    img.drawBox[3] = h - 1;
-    img.subtreeDirty = 1;
-    node.record = &img;
-  }
-  ~Root() { img.pixels = nullptr; }
+// Gradients in B and G, a diagonal ramp in R.
+struct Root : PixelRoot {
+  Root(uint32_t w, uint32_t h)
+      : PixelRoot(w, h, [](uint32_t x, uint32_t y, uint8_t* p) {
+          p[0] = static_cast<uint8_t>(x * 7);
+          p[1] = static_cast<uint8_t>(y * 5);
+          p[2] = static_cast<uint8_t>((x + y) * 3);
+          p[3] = 255;
+        }) {}
   uint32_t At(int32_t x, int32_t y) const {
     const uint8_t* p = buf.data() + (y * img.width + x) * 4;
     return p[0] | p[1] << 8 | p[2] << 16;

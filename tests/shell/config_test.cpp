@@ -21,6 +21,16 @@ std::string SettingsFile(const std::map<int, uint32_t>& fields, size_t bytes = 1
   return out.substr(0, bytes);
 }
 
+// The settings a missing or refused settings file leaves at their defaults.
+void ExpectDefaultSettings() {
+  EXPECT_EQ(g_MovieUseDirectShow, 0);
+  EXPECT_EQ(g_UseSSE, 1);
+  EXPECT_EQ(g_MaxWorkers, 4);
+  EXPECT_EQ(g_ResolutionChange, 1);
+  EXPECT_EQ(g_FitMode, 1);
+  EXPECT_EQ(g_RenderSettings.drawLevel, -1);
+}
+
 class ConfigTest : public testing::Test {
  protected:
   void SetUp() override { Boot_InitPathsFrom(dir.path() + "/Game"); }
@@ -30,12 +40,7 @@ class ConfigTest : public testing::Test {
 TEST_F(ConfigTest, MissingFileKeepsEveryDefault) {
   Cfg_ReadUserSettings();
   EXPECT_EQ(g_UserSettingsRead, 0);
-  EXPECT_EQ(g_MovieUseDirectShow, 0);
-  EXPECT_EQ(g_UseSSE, 1);
-  EXPECT_EQ(g_MaxWorkers, 4);
-  EXPECT_EQ(g_ResolutionChange, 1);
-  EXPECT_EQ(g_FitMode, 1);
-  EXPECT_EQ(g_RenderSettings.drawLevel, -1);
+  ExpectDefaultSettings();
   Cfg_ChooseSaveFolder();
   EXPECT_EQ(g_SavePath, "save\\");
 }
@@ -84,12 +89,7 @@ TEST_F(ConfigTest, OutOfRangeValuesLeaveSettingsUnchanged) {
                                        {13, 0xFFFFFFFF}, {22, 5}}));
   Cfg_ReadUserSettings();  // found without regard to case
   EXPECT_EQ(g_UserSettingsRead, 1);
-  EXPECT_EQ(g_MovieUseDirectShow, 0);
-  EXPECT_EQ(g_UseSSE, 1);
-  EXPECT_EQ(g_MaxWorkers, 4);
-  EXPECT_EQ(g_ResolutionChange, 1);
-  EXPECT_EQ(g_FitMode, 1);
-  EXPECT_EQ(g_RenderSettings.drawLevel, -1);
+  ExpectDefaultSettings();
   EXPECT_EQ(g_RenderSettings.textureBits, 32);
   EXPECT_EQ(g_DisableDwm, 0);
 }

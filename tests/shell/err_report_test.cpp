@@ -269,4 +269,35 @@ TEST(SysTrace, HookReceivesTextsAndDefaultDoesNothing) {
   g_TraceHook = nullptr;
 }
 
+// The observer sees each report once, with its number and quit flag, after
+// the trace line and before the dialog; trace text alone never reaches it.
+TEST(ErrObserver, SeesEveryReportBetweenTraceAndDialog) {
+  static std::vector<std::string> events;
+  events.clear();
+  g_TraceHook = [](const char* t) { events.push_back(std::string("trace ") + t); };
+  g_ErrObserver = [](int32_t n, int quit) {
+    events.push_back("report " + std::to_string(n) + " " + std::to_string(quit));
+  };
+  MsgBox_SetRecorder([](const MsgBoxRequest&) {
+    events.push_back("dialog");
+    return kErrDlgCloseButton;
+  });
+  Sys_Trace("error 5: not a report");
+  Err_ShowF(104060, 1, "a.png");
+  Err_Script(100010, 0);
+  g_ErrObserver = nullptr;
+  Err_Show(104010, 1);  // no observer: reported as usual, seen by nobody
+  MsgBox_SetRecorder(nullptr);
+  g_TraceHook = nullptr;
+  ASSERT_EQ(events.size(), 7u);
+  EXPECT_EQ(events[0], "trace error 5: not a report");
+  EXPECT_EQ(events[1].rfind("trace error 104060: ", 0), 0u) << events[1];
+  EXPECT_EQ(events[2], "report 104060 1");
+  EXPECT_EQ(events[3], "dialog");  // the first report of the run only
+  EXPECT_EQ(events[4].rfind("trace error 100010: ", 0), 0u) << events[4];
+  EXPECT_EQ(events[5], "report 100010 0");
+  EXPECT_EQ(events[6].rfind("trace error 104010: ", 0), 0u) << events[6];
+  EXPECT_EQ(g_QuitRequested.load(), 1);
+}
+
 }  // namespace

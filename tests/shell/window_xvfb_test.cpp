@@ -15,6 +15,7 @@
 #include "graphics/graphics.h"
 #include "platform/window.h"
 #include "render/render.h"
+#include "support/pixel_root.h"
 #include "support/test_env.h"
 #include "window_fixture.h"
 
@@ -52,29 +53,15 @@ bool HaveDisplay() {
   return d && *d && std::system("command -v import >/dev/null 2>&1") == 0;
 }
 
-struct Picture {
-  LayerImage img;
-  ObjNode node{};
-  std::vector<uint8_t> buf;
-  Picture(uint32_t w, uint32_t h) : buf((w * 4) * (h + 1) + 4, 0) {
-    img.width = w;
-    img.height = h;
-    img.pixels = buf.data();
-    for (uint32_t y = 0; y < h; ++y)
-      for (uint32_t x = 0; x < w; ++x) {
-        uint8_t* p = buf.data() + (y * w + x) * 4;
-        bool left = x < w / 2, top = y < h / 2;
-        p[0] = left ? 0 : 255;          // blue on the right
-        p[1] = top ? 0 : 200;           // green in the lower half
-        p[2] = left ? 255 : 0;          // red on the left
-        p[3] = 255;
-      }
-    img.drawBox[2] = w - 1;
-    img.drawBox[3] = h - 1;
-    img.subtreeDirty = 1;
-    node.record = &img;
-  }
-  ~Picture() { img.pixels = nullptr; }
+struct Picture : PixelRoot {
+  Picture(uint32_t w, uint32_t h)
+      : PixelRoot(w, h, [w, h](uint32_t x, uint32_t y, uint8_t* p) {
+          bool left = x < w / 2, top = y < h / 2;
+          p[0] = left ? 0 : 255;  // blue on the right
+          p[1] = top ? 0 : 200;   // green in the lower half
+          p[2] = left ? 255 : 0;  // red on the left
+          p[3] = 255;
+        }) {}
 };
 
 void PumpFor(int ms) {

@@ -41,6 +41,14 @@ Picture Pattern(uint32_t w, uint32_t h, bool varyAlpha) {
   return p;
 }
 
+Picture Solid(uint32_t w, uint32_t h, uint32_t bgra) {
+  Picture p;
+  p.width = w, p.height = h;
+  p.bgra.resize(size_t(w) * h * 4);
+  for (size_t i = 0; i < size_t(w) * h; i++) std::memcpy(&p.bgra[i * 4], &bgra, 4);
+  return p;
+}
+
 std::string WriteQcg(const Picture& p, const QcgOptions& o) {
   size_t bytes = p.bgra.size();
   std::string s;

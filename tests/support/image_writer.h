@@ -17,6 +17,8 @@ struct Picture {
 };
 // A test pattern: gradients in B and G, a checker in R, alpha varying.
 Picture Pattern(uint32_t w, uint32_t h, bool varyAlpha);
+// A picture of one colour (a BGRA word).
+Picture Solid(uint32_t w, uint32_t h, uint32_t bgra);
 
 struct QcgOptions {
   bool zlib = true;

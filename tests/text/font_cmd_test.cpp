@@ -102,7 +102,7 @@ TEST_F(MsgGame, FaceNumbersAndNames) {
   EXPECT_EQ(T(1001), Sj("ＭＳ Ｐゴシック"));
   EXPECT_EQ(I(1002), 0);
   EXPECT_EQ(T(1003), Sj("ＭＳ 明朝"));
-  EXPECT_TRUE(CapturedErrors().empty());
+  EXPECT_TRUE(errors.Empty());
 }
 
 struct FaceErrCase {
@@ -169,7 +169,7 @@ TEST_F(MsgGame, MetricsTable) {
   EXPECT_EQ(I(1007), 0);
   EXPECT_EQ(I(1008), 0);
   EXPECT_EQ(I(1009), int64_t(kColourNone));
-  EXPECT_TRUE(CapturedErrors().empty());
+  EXPECT_TRUE(errors.Empty());
 }
 
 // The face list and the typed glyphs meet: a message typed with command 27

@@ -159,7 +159,7 @@ TEST(FontSlots, PreparationIsCachedUntilSomethingChanges) {
 
 TEST(FontSlots, FailedPreparationLeavesNoStaleCache) {
   REQUIRE_STAND_INS();
-  CaptureErrors();
+  ErrCapture errors;
   Font_EnumFaces();
   int w = 0, h = 0;
   Font_RenderGlyph(Sj("あ").c_str(), 20, 20, 0, 1, &w, &h);
@@ -169,8 +169,8 @@ TEST(FontSlots, FailedPreparationLeavesNoStaleCache) {
   Font_RenderGlyph(Sj("あ").c_str(), 20, 20, 0, 1, &w, &h);
   EXPECT_EQ(w, 0);
   EXPECT_EQ(h, 0);
-  ASSERT_FALSE(CapturedErrors().empty());
-  EXPECT_EQ(CapturedErrors().back(), kErrFontCreate);
+  ASSERT_FALSE(errors.Empty());
+  EXPECT_EQ(errors.Last(), kErrFontCreate);
   FontSlot& slot = Font_CurrentSlot();
   EXPECT_FALSE(slot.font);
   EXPECT_FALSE(slot.bits);
@@ -187,12 +187,12 @@ TEST(FontSlots, FailedPreparationLeavesNoStaleCache) {
 }
 
 TEST(FontSlots, SizeZeroDrawsNothingWithoutAnError) {
-  CaptureErrors();
+  ErrCapture errors;
   Font_EnumFaces();
   int w = 1, h = 1;
   Font_RenderGlyph("A", 0, 20, 0, 1, &w, &h);
   EXPECT_EQ(w, 0);
-  EXPECT_TRUE(CapturedErrors().empty());
+  EXPECT_TRUE(errors.Empty());
 }
 
 }  // namespace

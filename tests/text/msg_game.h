@@ -10,6 +10,7 @@
 #include "files/files.h"
 #include "graphics/cg_setup.h"
 #include "platform/clock.h"
+#include "support/game_fixture.h"
 #include "support/image_writer.h"
 #include "support/script_writer.h"
 #include "text/text_args.h"
@@ -17,7 +18,7 @@
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 
-class MsgGame : public ::testing::Test {
+class MsgGame : public fx::GameTest {
  protected:
   void SetUp() override {
     Pix_InitOps(1, 1);
@@ -29,23 +30,12 @@ class MsgGame : public ::testing::Test {
     Font_EnumFaces();
     Clock_SetManual(true, 5000);
     for (auto& k : g_KeyCounters) k.counter = 0;
-    CaptureErrors();
+    errors.Clear();
     g_QuitRequested = 0;
     g_ShutdownRequested = 0;
   }
   void TearDown() override { Clock_SetManual(false); }
 
-  // Scene 0 with the start label first.
-  fx::Scene& Main() {
-    fx::Scene& s = game.Scene(0);
-    if (s.Pc() == 0 && s.Labels().empty()) s.Label("SYSTEM_START");
-    return s;
-  }
-  static void Idle(fx::Scene& s) {
-    s.Label("idle");
-    s.Cmd("wait", {{"frames", fx::Int(1)}});
-    s.Jump("idle");
-  }
   // The message layer "msg.1" of w x h transparent pixels, selected as the
   // message layer with the given delay.
   void MessageLayer(fx::Scene& s, int w, int h, int delay = 0) {
@@ -95,12 +85,8 @@ class MsgGame : public ::testing::Test {
       for (int x = x0; x < x1 && x < int(r->width); ++x) n += r->pixels[(y * r->width + uint32_t(x)) * 4 + 3] != 0;
     return n;
   }
-  bool Reported(int number) const {
-    for (int n : CapturedErrors())
-      if (n == number) return true;
-    return false;
-  }
+  bool Reported(int number) const { return errors.Has(number); }
 
-  fx::Game game;
+  ErrCapture errors;
   int layerW = 320, layerH = 120;
 };

@@ -53,7 +53,7 @@ TEST_F(MsgGame, TypesTwoMessagesWithAClickWaitBetween) {
   EXPECT_GT(InkIn(20, 40), 0);
   Frames(1);
   EXPECT_EQ(I(1000), 2);
-  EXPECT_TRUE(CapturedErrors().empty());
+  EXPECT_TRUE(errors.Empty());
 }
 
 TEST_F(MsgGame, SettingsAndQuery) {
@@ -159,7 +159,7 @@ TEST_F(MsgGame, FullRecordStillClosesAndTypes) {
   Key(17, 2);
   Frames(3);
   EXPECT_EQ(I(1000), 1);
-  EXPECT_TRUE(CapturedErrors().empty());
+  EXPECT_TRUE(errors.Empty());
 }
 
 TEST_F(MsgGame, ControlMarksStopAtTheOpLimit) {
@@ -188,7 +188,7 @@ TEST_F(MsgGame, PrintFormatsValues) {
   Frames(1);
   EXPECT_EQ(RecText(), "-421.500000a b " + Sj("あ"));
   EXPECT_EQ(Ops(), "1111111111111112");
-  EXPECT_TRUE(CapturedErrors().empty());
+  EXPECT_TRUE(errors.Empty());
 }
 
 TEST_F(MsgGame, PrintLimits) {

@@ -110,12 +110,12 @@ TEST(Record, ResetOnlyWhenAsked) {
 }
 
 TEST(Record, FillLimitKeepsRoomForTheClosingMarks) {
-  CaptureErrors();
+  ErrCapture errors;
   Msg_CreateRecord();
   std::string big(kMsgTextUsable, 'a');
   ASSERT_TRUE(Msg_AppendChars(big.data(), int(big.size()), false));
   EXPECT_FALSE(Msg_AppendControl('R', true));
-  EXPECT_EQ(CapturedErrors().back(), kErrMsgTextFull);
+  EXPECT_EQ(errors.Last(), kErrMsgTextFull);
   EXPECT_EQ(g_MsgCurrent->opCount, kMsgOpFillMax);
   for (uint8_t op : {'C', 'R', 'P', 'E'}) EXPECT_TRUE(Msg_AppendControl(op, op == 'R', true));
   EXPECT_EQ(g_MsgCurrent->opCount, kMsgOpFillMax + kMsgCloseOps);

@@ -1,5 +1,5 @@
 // Helpers of the text tests: layers without a window, a fake glyph drawer,
-// error capture and Shift-JIS literals.
+// the shared error capture and Shift-JIS literals.
 #pragma once
 #include <cstdio>
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "graphics/graphics.h"
 #include "platform/text.h"
 #include "shell/shell.h"
+#include "support/err_capture.h"
 #include "text/text.h"
 
 // Shift-JIS bytes of a UTF-8 literal.
@@ -64,18 +65,4 @@ inline std::string FakeDrawnText() {
   std::string sj;
   for (const FakeDraw& d : FakeDraws()) sj += d.text;
   return Text_SjisToUtf8(sj);
-}
-
-// Error numbers reported since the capture was installed.
-inline std::vector<int>& CapturedErrors() {
-  static std::vector<int> v;
-  return v;
-}
-inline void CaptureTrace(const char* text) {
-  int n = 0;
-  if (std::sscanf(text, "error %d", &n) == 1) CapturedErrors().push_back(n);
-}
-inline void CaptureErrors() {
-  CapturedErrors().clear();
-  g_TraceHook = CaptureTrace;
 }

@@ -15,7 +15,7 @@ class Typing : public ::testing::Test {
     ASSERT_EQ(Msg_CreateRecord(), 0);
     g_MsgGlyphDrawer = FakeGlyphDrawer;
     FakeDraws().clear();
-    CaptureErrors();
+    errors.Clear();
     g_MsgCurrent->layer = layer.node;
     task.msgFlag = 0;
     for (auto& k : g_KeyCounters) k.counter = 0;
@@ -41,6 +41,7 @@ class Typing : public ::testing::Test {
   size_t Drawn() const { return FakeDraws().size(); }
 
   TestLayer layer{400, 200};
+  ErrCapture errors;
   TaskRec task{};
 };
 
@@ -254,8 +255,8 @@ TEST_F(Typing, UnknownOpIsReported) {
   Msg_AppendControl('Z', false, true);
   task.msgFlag = 1;
   Step();
-  ASSERT_FALSE(CapturedErrors().empty());
-  EXPECT_EQ(CapturedErrors().back(), kErrMsgBadOp);
+  ASSERT_FALSE(errors.Empty());
+  EXPECT_EQ(errors.Last(), kErrMsgBadOp);
 }
 
 TEST_F(Typing, RunnerHookTypesTheTask) {

@@ -1,5 +1,5 @@
-// Helpers of the script-data, scene, expression and variable tests: an
-// error log fed by the reporter's trace line, and a fixture game loaded
+// Helpers of the script-data, scene, expression and variable tests: the
+// shared error capture, and a fixture game loaded
 // through the compiler store and run for some passes.
 #pragma once
 #include <gtest/gtest.h>
@@ -11,36 +11,14 @@
 
 #include "files/files.h"
 #include "shell/shell.h"
+#include "support/err_capture.h"
 #include "support/script_writer.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 
-// Error numbers reported while it lives (read from the "error N: ..." trace
-// line every report writes).
-class ErrLog {
- public:
-  ErrLog() {
-    Numbers().clear();
-    g_TraceHook = [](const char* text) {
-      int n = 0;
-      if (std::sscanf(text, "error %d:", &n) == 1) Numbers().push_back(n);
-    };
-  }
-  ~ErrLog() { g_TraceHook = nullptr; }
-  static std::vector<int>& Numbers() {
-    static std::vector<int> v;
-    return v;
-  }
-  bool Has(int n) const {
-    for (int x : Numbers()) {
-      if (x == n) return true;
-    }
-    return false;
-  }
-  int First() const { return Numbers().empty() ? 0 : Numbers().front(); }
-  bool Empty() const { return Numbers().empty(); }
-  void Clear() { Numbers().clear(); }
-};
+// The error numbers reported while it lives: the shared capture, under the
+// name these tests have used.
+using ErrLog = ErrCapture;
 
 // The engine state a loaded game needs, without a window.
 inline int LoadGame(const fx::Game& g) {
