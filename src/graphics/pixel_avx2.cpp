@@ -17,7 +17,6 @@ inline V Load(const void* p) { return _mm256_loadu_si256(static_cast<const V*>(p
 inline void Store(void* p, V v) { _mm256_storeu_si256(static_cast<V*>(p), v); }
 inline V Zero() { return _mm256_setzero_si256(); }
 inline V Set1_16(int x) { return _mm256_set1_epi16(short(x)); }
-inline V Set1_64(long long x) { return _mm256_set1_epi64x(x); }
 inline V And(V a, V b) { return _mm256_and_si256(a, b); }
 inline V Xor(V a, V b) { return _mm256_xor_si256(a, b); }
 // Unpacking works per 16-byte lane: pixels 0, 1, 4, 5 go to the low result,
@@ -28,16 +27,18 @@ inline V LoadWeightsLo(const uint64_t* w) {
 inline V LoadWeightsHi(const uint64_t* w) {
   return _mm256_set_epi64x((long long)w[7], (long long)w[6], (long long)w[3], (long long)w[2]);
 }
-// Source alpha of the pixels of unpacked half h straight into their colour
-// lanes (index 0x80 gives 0), one shuffle in place of unpack and broadcast.
-inline V ShuffleAlpha(V sv, int h) {
-  const V lo = _mm256_setr_epi8(3, -128, 3, -128, 3, -128, -128, -128, 7, -128, 7, -128, 7, -128, -128, -128,
-                                3, -128, 3, -128, 3, -128, -128, -128, 7, -128, 7, -128, 7, -128, -128, -128);
-  const V hi = _mm256_setr_epi8(11, -128, 11, -128, 11, -128, -128, -128, 15, -128, 15, -128, 15, -128, -128, -128,
-                                11, -128, 11, -128, 11, -128, -128, -128, 15, -128, 15, -128, 15, -128, -128, -128);
-  return _mm256_shuffle_epi8(sv, h ? hi : lo);
+inline V Set1_32(int x) { return _mm256_set1_epi32(x); }
+inline V Or(V a, V b) { return _mm256_or_si256(a, b); }
+inline V AndNot(V a, V b) { return _mm256_andnot_si256(a, b); }
+// Source alpha in both 16-bit lanes of its pixel (index 0x80 gives 0).
+inline V AlphaPairs(V sv) {
+  const V idx = _mm256_setr_epi8(3, -128, 3, -128, 7, -128, 7, -128, 11, -128, 11, -128, 15, -128, 15, -128,
+                                 3, -128, 3, -128, 7, -128, 7, -128, 11, -128, 11, -128, 15, -128, 15, -128);
+  return _mm256_shuffle_epi8(sv, idx);
 }
-#define PIX_HAVE_BYTE_SHUFFLE 1
+// Every pixel's alpha 0, or every pixel's alpha 255.
+inline bool AllAlphaZero(V sv) { return _mm256_testz_si256(sv, _mm256_set1_epi32(int(0xFF000000u))) != 0; }
+inline bool AllAlphaFull(V sv) { return _mm256_testc_si256(sv, _mm256_set1_epi32(int(0xFF000000u))) != 0; }
 #define VOP(name) _mm256_##name
 #include "graphics/pixel_simd_impl.h"
 #undef VOP

@@ -1,7 +1,9 @@
+#define PF_DIST 512
+
 // Vector bodies of the pixel-span routines, written once over a small set of
-// width-specific helpers (V, kBytes, Load, Store, VOP, the weight loaders)
-// that the including file defines: pixel_sse2.cpp with 16-byte vectors,
-// pixel_avx2.cpp with 32-byte ones. Both give exactly the bytes of
+// width-specific helpers (V, kBytes, Load, Store, VOP, the weight loaders,
+// AlphaPairs and the alpha block tests) that the including file defines:
+// pixel_sse2.cpp with 16-byte vectors, pixel_avx2.cpp with 32-byte ones. Both give exactly the bytes of
 // pixel_formulas.h, which also runs each row's remainder.
 //
 // Unpacking bytes to 16-bit lanes works within 16-byte lanes, so the weight
@@ -18,24 +20,6 @@ static inline V Mix16(V d, V s, V w) {
   return VOP(srli_epi16)(sum, 8);
 }
 static inline V Div255_16(V x) { return VOP(srli_epi16)(VOP(mulhi_epu16)(x, Set1_16(0x8081)), 7); }
-// Alpha lane of each pixel copied to its four 16-bit lanes.
-static inline V BroadcastAlpha(V x16) {
-  return VOP(shufflehi_epi16)(VOP(shufflelo_epi16)(x16, 0xFF), 0xFF);
-}
-// Zero in the alpha lane of every pixel, so a weight there keeps the alpha.
-static inline V ColourLanes(V w) { return And(w, Set1_64(0x0000FFFFFFFFFFFFLL)); }
-// 1 in the colour lanes of every pixel, 0 in its alpha lane.
-static inline V OnesColour() { return Set1_64(0x0000000100010001LL); }
-// The source alpha of each pixel in its three colour lanes (half h of the
-// unpacked pixels), 0 in its alpha lane. A file with a byte shuffle defines
-// ShuffleAlpha; otherwise the alpha lane is broadcast and masked.
-static inline V AlphaLanes(V sv, int h) {
-#ifdef PIX_HAVE_BYTE_SHUFFLE
-  return ShuffleAlpha(sv, h);
-#else
-  return ColourLanes(BroadcastAlpha(h ? Hi16(sv) : Lo16(sv)));
-#endif
-}
 
 static void NormalOp(uint8_t* d, const uint8_t* s, int op, size_t n) {
   size_t i = 0;
@@ -67,23 +51,62 @@ static void CrossFade(uint8_t* d, const uint8_t* a, const uint8_t* b, int op, si
 
 // Slots 5 and 11 (full) and 6 and 12 (partial): colour moved toward f (the
 // source, or the saturated sum) by a weight from the source alpha.
-template <bool kAdd, int kWeightForm>
-static inline V AlphaStep(V dv, V sv, V opv) {
-  V f = kAdd ? VOP(adds_epu8)(dv, sv) : sv;
-  V out[2];
-  for (int h = 0; h < 2; h++) {
-    V d16 = h ? Hi16(dv) : Lo16(dv);
-    V f16 = h ? Hi16(f) : Lo16(f);
-    V a16 = AlphaLanes(sv, h);  // alpha lanes hold 0, so their weight stays 0
-    V w;
-    if (kWeightForm == 0) w = VOP(add_epi16)(a16, OnesColour());                      // sA + 1
-    else if (kWeightForm == 1)                                                          // ((sA*op)>>8)+1
-      w = VOP(add_epi16)(VOP(srli_epi16)(VOP(mullo_epi16)(a16, opv), 8), OnesColour());
-    else                                                                                // (op*(sA+1))>>8
-      w = VOP(srli_epi16)(VOP(mullo_epi16)(VOP(add_epi16)(a16, OnesColour()), opv), 8);
-    out[h] = Mix16(d16, f16, w);
+//
+// The bytes are split by position instead of unpacked: the even bytes of
+// each pixel (blue, red) stay in place under a mask, the odd ones (green,
+// alpha) are shifted down, so the step runs without byte shuffles, the
+// scarce resource here. The odd half's weight is 0 in the alpha lane, which
+// keeps the destination's alpha. Each 16-bit sum d * 256 + (f - d) * w lies
+// in 0..65280, exact in wrapping lanes.
+// The step's constants, built once per row. The empty asm makes each an
+// opaque register value: otherwise the compiler rebuilds some of them from
+// a general register inside the loop, two extra instructions per block.
+struct AlphaConsts {
+  V one = Set1_16(1), op;
+  V lowBytes = Set1_32(0x00FF00FF), highBytes = Set1_32(0xFF00FF00), lowLane = Set1_32(0x0000FFFF);
+  explicit AlphaConsts(int opacity) : op(Set1_16(opacity)) {
+    __asm__("" : "+x"(one), "+x"(op), "+x"(lowBytes), "+x"(highBytes), "+x"(lowLane));
   }
-  return Pack(out[0], out[1]);
+};
+
+template <bool kAdd, int kWeightForm>
+static inline V AlphaStep(V dv, V sv, const AlphaConsts& k) {
+  V f = kAdd ? VOP(adds_epu8)(dv, sv) : sv;
+  V aa = AlphaPairs(sv);  // sA in both 16-bit lanes of each pixel
+  V wEven;
+  if (kWeightForm == 0) wEven = VOP(add_epi16)(aa, k.one);                                 // sA + 1
+  else if (kWeightForm == 1)                                                                 // ((sA*op)>>8)+1
+    wEven = VOP(add_epi16)(VOP(srli_epi16)(VOP(mullo_epi16)(aa, k.op), 8), k.one);
+  else                                                                                       // (op*(sA+1))>>8
+    wEven = VOP(srli_epi16)(VOP(mullo_epi16)(VOP(add_epi16)(aa, k.one), k.op), 8);
+  V wOdd = And(wEven, k.lowLane);
+  V dEven = And(dv, k.lowBytes), fEven = And(f, k.lowBytes);
+  V sumEven = VOP(add_epi16)(VOP(slli_epi16)(dv, 8), VOP(mullo_epi16)(VOP(sub_epi16)(fEven, dEven), wEven));
+  V dOdd = VOP(srli_epi16)(dv, 8), fOdd = VOP(srli_epi16)(f, 8);
+  V sumOdd = VOP(add_epi16)(And(dv, k.highBytes), VOP(mullo_epi16)(VOP(sub_epi16)(fOdd, dOdd), wOdd));
+  return Or(VOP(srli_epi16)(sumEven, 8), And(sumOdd, k.highBytes));
+}
+
+// A block whose source alphas are all 0 or all 255 has a short exact form.
+// Returns false when the block is mixed and needs the full step.
+//   all 0: the weight is 1 (forms 0, 1), so d moves down by one where s < d
+//          and the sum rows (f >= d) stay; form 2 has weight 0 and stays.
+//   all 255 (form 0): the weight is 256, so the colour becomes f's.
+template <bool kAdd, int kWeightForm>
+static inline bool AlphaBlockShortcut(uint8_t* d, V dv, V sv) {
+  if (AllAlphaZero(sv)) {
+    if (kAdd || kWeightForm == 2) return true;
+    const V ones = Set1_32(0x00010101);
+    Store(d, VOP(subs_epu8)(dv, VOP(min_epu8)(VOP(subs_epu8)(dv, sv), ones)));
+    return true;
+  }
+  if (kWeightForm == 0 && AllAlphaFull(sv)) {
+    V f = kAdd ? VOP(adds_epu8)(dv, sv) : sv;
+    const V alpha = Set1_32(int(0xFF000000u));
+    Store(d, Or(And(dv, alpha), AndNot(alpha, f)));
+    return true;
+  }
+  return false;
 }
 
 template <bool kAdd, int kWeightForm>
@@ -91,10 +114,17 @@ static void AlphaRow(uint8_t* d, const uint8_t* s, int op, size_t n) {
   // (op * (sA + 1)) >> 8 at op 256 is sA + 1, whose product would not fit a
   // 16-bit lane.
   if (kWeightForm == 2 && op >= 256) return AlphaRow<kAdd, 0>(d, s, op, n);
-  V opv = Set1_16(op);
+  const AlphaConsts k(op);
   size_t i = 0;
-  for (; i + kBytes <= n; i += kBytes)
-    Store(d + i, AlphaStep<kAdd, kWeightForm>(Load(d + i), Load(s + i), opv));
+  for (; i + kBytes <= n; i += kBytes) {
+    _mm_prefetch(reinterpret_cast<const char*>(s + i + PF_DIST), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(d + i + PF_DIST), _MM_HINT_T0);
+    V dv = Load(d + i), sv = Load(s + i);
+    // Only a block whose first alpha is 0 or 255 can take a shortcut; the
+    // byte test keeps the vector test off the common path.
+    if (uint8_t(s[i + 3] + 1) <= 1 && AlphaBlockShortcut<kAdd, kWeightForm>(d + i, dv, sv)) continue;
+    Store(d + i, AlphaStep<kAdd, kWeightForm>(dv, sv, k));
+  }
   for (; i + 4 <= n; i += 4) {
     uint32_t sA = s[i + 3];
     uint32_t w = kWeightForm == 0 ? sA + 1

@@ -13,12 +13,28 @@ inline V Load(const void* p) { return _mm_loadu_si128(static_cast<const V*>(p));
 inline void Store(void* p, V v) { _mm_storeu_si128(static_cast<V*>(p), v); }
 inline V Zero() { return _mm_setzero_si128(); }
 inline V Set1_16(int x) { return _mm_set1_epi16(short(x)); }
-inline V Set1_64(long long x) { return _mm_set1_epi64x(x); }
 inline V And(V a, V b) { return _mm_and_si128(a, b); }
 inline V Xor(V a, V b) { return _mm_xor_si128(a, b); }
 // Pixels 0, 1 unpack to the low half, 2, 3 to the high half.
 inline V LoadWeightsLo(const uint64_t* w) { return Load(w); }
 inline V LoadWeightsHi(const uint64_t* w) { return Load(w + 2); }
+inline V Set1_32(int x) { return _mm_set1_epi32(x); }
+inline V Or(V a, V b) { return _mm_or_si128(a, b); }
+inline V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
+// Source alpha in both 16-bit lanes of its pixel.
+inline V AlphaPairs(V sv) {
+  V a = _mm_srli_epi32(sv, 24);
+  return _mm_or_si128(a, _mm_slli_epi32(a, 16));
+}
+// Every pixel's alpha 0, or every pixel's alpha 255.
+inline bool AllAlphaZero(V sv) {
+  V a = _mm_and_si128(sv, _mm_set1_epi32(int(0xFF000000u)));
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_setzero_si128())) == 0xFFFF;
+}
+inline bool AllAlphaFull(V sv) {
+  V a = _mm_and_si128(sv, _mm_set1_epi32(int(0xFF000000u)));
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_set1_epi32(int(0xFF000000u)))) == 0xFFFF;
+}
 #define VOP(name) _mm_##name
 #include "graphics/pixel_simd_impl.h"
 #undef VOP

@@ -57,25 +57,7 @@ inline bool ShortBinop(uint8_t op) {
 
 }  // namespace
 
-// The commonest shape, "variable 8-byte-literal op" (22 bytes), by its fixed
-// layout: H 05 00 sigil var32 | L 08 00 lit64 | op 00 00.
-inline bool VarOpLiteral(const uint8_t* p, uint32_t len, ShortIntExpr* out) {
-  if (len != 22 || p[0] != 'H' || p[1] != 5 || p[2] != 0 || p[8] != 'L' || p[9] != 8 || p[10] != 0 ||
-      p[20] != 0 || p[21] != 0 || SigilKind(p[3]) || !ShortBinop(p[19]))
-    return false;
-  int32_t n = Load<int32_t>(p + 4);
-  if (n < int32_t(kVarFirstUser)) return false;
-  ShortIntExpr e;
-  e.varA = uint32_t(n);
-  e.sigilA = p[3];
-  e.litB = Load<int64_t>(p + 11);
-  e.binop = p[19];
-  *out = e;
-  return true;
-}
-
 bool Expr_DecodeShortInt(const uint8_t* p, uint32_t len, ShortIntExpr* out) {
-  if (p && VarOpLiteral(p, len, out)) return true;
   const uint8_t* end = p + len;
   ShortIntExpr e;
   Token t;

@@ -45,7 +45,7 @@ TEST(ArgCheck, EveryKindAtItsEdges) {
       {0, INT64_MIN, 0},  {29, -5, 0},
   };
   for (const auto& c : cases) {
-    ErrLog log;
+    ErrCapture log;
     int r = Cmd_CheckArg(0, 0, c.kind, c.v);
     EXPECT_EQ(r, c.err ? -1 : 0) << "kind " << int(c.kind) << " v " << c.v;
     EXPECT_EQ(log.First(), c.err) << "kind " << int(c.kind) << " v " << c.v;
@@ -91,7 +91,7 @@ TEST_F(Fetch, KindsDecideTheEvaluation) {
   Add(3, fx::Elem(1000, {fx::Int(2)}));
   Add(4, fx::Add(fx::Text("a"), fx::Text("b")));
   Add(5, fx::Asm("L1 +"));  // raw: never evaluated, so no error
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(Run(), 0);
   EXPECT_TRUE(log.Empty());
   EXPECT_EQ(g_ArgGiven[3], 1);
@@ -109,7 +109,7 @@ TEST_F(Fetch, TheSecondBadArgumentIsNeverEvaluated) {
   g_CmdTable.argChecks[0][1] = 2;  // >= 1
   Add(1, fx::Int(0));
   Add(2, fx::Var(5000));  // would report 108010
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(Run(), -1);
   EXPECT_EQ(log.Numbers(), std::vector<int>{101010});
 }
@@ -139,7 +139,7 @@ TEST_F(Fetch, DataCarryingDescriptorsAreNeverEvaluated) {
   Add(0, fx::Int(1));
   descs.push_back({1, 0, 1, 0, 12345, 0xFFFFFF00u});
   descs.push_back({2, 0, 1, 0, 54321, 0xFFFFFF00u});
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(Run(45), 0);
   EXPECT_TRUE(log.Empty());
   EXPECT_EQ(g_ArgSlot[2].length, 12345u);
@@ -148,7 +148,7 @@ TEST_F(Fetch, DataCarryingDescriptorsAreNeverEvaluated) {
 
 TEST_F(Fetch, FailedEvaluationFailsTheFetch) {
   Add(1, fx::Var(5000));
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(Run(), -1);
   EXPECT_EQ(log.First(), 108010);
 }
@@ -166,7 +166,7 @@ TEST(ScriptInfo, AnswersFromTheSceneList) {
   s.Cmd("scriptinfo", {{"name", fx::Var(1002)}, {"pos", fx::Int(2)}});
   s.Cmd("scriptinfo", {{"name", fx::Var(1003)}, {"pos", fx::Int(7)}});
   EndWithWait(s);
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(LoadGame(g), 0);
   RunFrames(1);
   EXPECT_EQ(IntVar(1000), 2);

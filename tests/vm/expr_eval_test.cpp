@@ -129,7 +129,7 @@ TEST_F(Expr, IntegerFrontEnd) {
       {"V$70 H#1002 )", 2},
       {"V$70 H#1003 )", 3},
   };
-  ErrLog log;
+  ErrCapture log;
   for (const IntCase& c : cases) {
     EXPECT_EQ(I(c.src), c.want) << c.src;
   }
@@ -155,7 +155,7 @@ TEST_F(Expr, DoubleFrontEnd) {
       {"F2 F3 <", 1.0},
       {"M\"2.25\" i", 2.25},
   };
-  ErrLog log;
+  ErrCapture log;
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(D(c.src), c.want) << c.src;
   // Value type 1 through the double table runs integer arithmetic.
   EXPECT_DOUBLE_EQ(D("L7 L2 /", 1), 3.0);
@@ -167,7 +167,7 @@ TEST_F(Expr, DoubleFrontEnd) {
 }
 
 TEST_F(Expr, TextFrontEnd) {
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(S("M\"ab\" M\"cd\" +"), "abcd");
   EXPECT_EQ(S("L42 s"), "42");
   EXPECT_EQ(S("L-42 s"), "-42");
@@ -221,7 +221,7 @@ TEST_F(Expr, ErrorsStopWithTheirNumbers) {
       {"L1 L2 Q", 900030},
   };
   for (const auto& c : cases) {
-    ErrLog log;
+    ErrCapture log;
     I(c.src);
     EXPECT_EQ(g_Expr.status, -1) << c.src;
     EXPECT_EQ(log.First(), c.err) << c.src;
@@ -242,7 +242,7 @@ TEST_F(Expr, HostilePayloadsFailInsideTheExpression) {
       std::string("L\xff\xff", 3) + "12345678",        // length 65535 past the end
   };
   for (const std::string& b : cases) {
-    ErrLog log;
+    ErrCapture log;
     I("");  // reset
     int64_t v = g_ExprEvalInt[1](reinterpret_cast<const uint8_t*>(b.data()), uint32_t(b.size()));
     EXPECT_EQ(v, 0);
@@ -261,18 +261,18 @@ TEST_F(Expr, StackAndAccessLimitsAreReported) {
   std::string deep;
   for (int i = 0; i < kExprStackMax; ++i) deep += "L1 ";
   {
-    ErrLog log;
+    ErrCapture log;
     EXPECT_EQ(I(deep), 1);  // exactly full works
     EXPECT_TRUE(log.Empty());
   }
   {
-    ErrLog log;
+    ErrCapture log;
     I(deep + "L1");
     EXPECT_EQ(log.First(), 900030);
   }
   std::string nest;
   for (int i = 0; i < kExprAccessMax + 1; ++i) nest += "V$1001 ";
-  ErrLog log;
+  ErrCapture log;
   I(nest);
   EXPECT_EQ(log.First(), 900030);
 }
@@ -291,7 +291,7 @@ TEST_F(Expr, TextsAreCutToTheirBufferOnCharacterEdges) {
 }
 
 TEST_F(Expr, LoadModeStopsAtVariablesWithoutReport) {
-  ErrLog log;
+  ErrCapture log;
   Expr_InitOpTable(0);
   g_Expr.notConst = 0;
   I("M\"lab\" H$1000 +");

@@ -37,7 +37,7 @@ TEST(ExprScene, TableOfExpressionsThroughAssignments) {
   s.Let(fx::Var(1901), fx::Asm("F0.5 s", fx::kTypeTextDouble));
   s.Let(fx::Var(1902), fx::Asm("M\"a\\\\b\\tc\"", fx::kTypeText));
   EndWithWait(s);
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(LoadGame(g), 0) << log.First();
   RunFrames(1);
   var = 1000;
@@ -64,7 +64,7 @@ TEST(ExprScene, ArraysOfEightDimensions) {
   s.Let(fx::Var(1002), fx::Elem(1000, idx({0, 0, 0, 0, 0, 0, 0, 0})));
   s.Let(fx::Elem(1000, idx({1, 3, 0, 0, 0, 0, 0, 0})), fx::Int(5));  // 3 is past dimension 2
   EndWithWait(s);
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(LoadGame(g), 0);
   RunFrames(1);
   EXPECT_EQ(g_VarTable.vars[1000].dimCount, 8);

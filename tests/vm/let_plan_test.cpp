@@ -38,7 +38,7 @@ struct Outcome {
 Outcome RunLet(int64_t a, int64_t b, int64_t init, uint32_t target, const fx::Expr& value, uint8_t op,
             const std::function<void(fx::Scene&)>& before = {}) {
   g_QuitRequested = 0;
-  ErrLog log;
+  ErrCapture log;
   fx::Game g;
   g.IntVar(1000, {}, a).IntVar(1001, {}, b).DoubleVar(1002, {}, 2.75).DoubleVar(1003);
   g.TextVar(1004, {}, "t").IntVar(1005, {}, init).IntVar(1007);
@@ -192,7 +192,7 @@ TEST(ShortExpr, FrontEndsMatchTheTokenLoop) {
         return v;
       };
       for (bool asDouble : {false, true}) {
-        ErrLog log;
+        ErrCapture log;
         double d1 = 0, d2 = 0;
         int64_t v1 = run(e, asDouble, &d1);
         ExprState s1 = g_Expr;

@@ -35,7 +35,7 @@ void XorSections(std::string& f) {
 }
 
 TEST(SceneLoad, MinimalGameRunsItsAssignment) {
-  ErrLog log;
+  ErrCapture log;
   fx::Game g = MakeGame([](fx::Scene& s) { s.Let(fx::Var(1000), fx::Int(42)); });
   ASSERT_EQ(LoadGame(g), 0) << log.First();
   RunFrames(2);
@@ -109,15 +109,15 @@ TEST(SceneLoad, MissingOrUnlistedScenesAreReported) {
   fx::Game g = MakeGame([](fx::Scene&) {});
   g.ListScene(3, "gone.txt");
   {
-    ErrLog log;
+    ErrCapture log;
     ASSERT_EQ(LoadGame(g), 0) << log.First();
   }
   {
-    ErrLog log;
+    ErrCapture log;
     EXPECT_EQ(Scene_Load(3), 0);
     EXPECT_EQ(log.First(), 104060);
   }
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(Scene_Load(4), 0);  // beyond the scene list
   EXPECT_EQ(log.First(), 104060);
 }
@@ -160,7 +160,7 @@ TEST(SceneLoad, MalformedScenesAreRefused) {
     ASSERT_TRUE(fx::UseStore(files));
     ASSERT_EQ(Obj_CreateSystemRoots(), 0);
     ASSERT_EQ(Script_LoadAll(), 0);
-    ErrLog log;
+    ErrCapture log;
     EXPECT_EQ(Scene_Load(1), 0) << c.what;
     EXPECT_EQ(log.First(), 104010) << c.what;
     log.Clear();
@@ -195,7 +195,7 @@ TEST(SceneLoad, BlockPcsOutsideTheSceneAreRefused) {
     c.body(s1);
     s1.Raw(102, {{0, 1, 0, fx::Int(1), {}, {}}});
     ASSERT_EQ(LoadGame(g), 0);
-    ErrLog log;
+    ErrCapture log;
     EXPECT_EQ(Scene_Load(1), 0) << c.what;
     EXPECT_EQ(log.First(), 104010) << c.what;
     Script_FreeAll();
@@ -209,7 +209,7 @@ TEST(SceneLoad, UnknownCommandNumbersRunTheUnknownHandler) {
   s.Label("SYSTEM_START");
   s.Raw(200);  // beyond the table
   EndWithWait(s);
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(LoadGame(g), 0);
   EXPECT_EQ(Scene_Code(0)->handlers[1][0], Cmd_Unknown);
   RunFrames(1);
@@ -223,7 +223,7 @@ TEST(SceneLoad, AnUnassignedNumberReportsWhenRun) {
   s.Label("SYSTEM_START");
   s.Raw(17);
   EndWithWait(s);
-  ErrLog log;
+  ErrCapture log;
   ASSERT_EQ(LoadGame(g), 0);
   RunFrames(1);
   EXPECT_EQ(log.First(), 900050);

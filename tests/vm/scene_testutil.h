@@ -16,10 +16,6 @@
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 
-// The error numbers reported while it lives: the shared capture, under the
-// name these tests have used.
-using ErrLog = ErrCapture;
-
 // The engine state a loaded game needs, without a window.
 inline int LoadGame(const fx::Game& g) {
   Pack_InitNameTable();

@@ -104,7 +104,7 @@ TEST(Schema, ShortOrTruncatedTablesAreRefused) {
   std::string good = fx::CommandTableFile();
   std::string fewer = good;
   fx::PatchU32(fewer, 8, kCmdCount - 1);
-  ErrLog log;
+  ErrCapture log;
   EXPECT_NE(ParseTable(fewer), 0);
   EXPECT_EQ(log.First(), 104010);
   // Every cut of the file fails cleanly with 104010.

@@ -23,7 +23,7 @@ class Vars : public testing::Test {
 };
 
 TEST_F(Vars, SettersConvertByType) {
-  ErrLog log;
+  ErrCapture log;
   Shape(1000, {2});
   ASSERT_EQ(Var_AllocInt(1000, 0), 0);
   Shape(1001, {2});
@@ -58,7 +58,7 @@ TEST_F(Vars, BadIndicesDoNothingSilently) {
   ASSERT_EQ(Var_AllocInt(1000, 4), 0);
   Shape(1001, {3});
   ASSERT_EQ(Var_RebuildStringStorage(1001, "", 0), 0);
-  ErrLog log;
+  ErrCapture log;
   for (int64_t i : {int64_t(-1), int64_t(3), int64_t(1) << 32, INT64_MIN}) {
     EXPECT_EQ(Var_SetIntElement(1000, i, 9), -1);
     EXPECT_EQ(Var_SetDoubleElement(1000, i, 9), -1);
@@ -91,7 +91,7 @@ TEST_F(Vars, SizesAreCheckedMultiplyByMultiply) {
       {{0}, 101110, 0},
   };
   for (const auto& c : cases) {
-    ErrLog log;
+    ErrCapture log;
     Shape(1000, c.dims);
     int r = Var_AllocInt(1000, 1);
     if (c.err) {
@@ -146,7 +146,7 @@ TEST_F(Vars, DoubleOperators) {
     EXPECT_EQ(VarOp_ApplyDouble(1000, 0, c.op, c.v), 0);
     EXPECT_DOUBLE_EQ(Var_ReadFloatElement(1000, 0), c.want) << c.x << " op" << int(c.op) << " " << c.v;
   }
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(VarOp_ApplyDouble(1000, 0, 9, 1.0), -1);
   EXPECT_EQ(log.First(), 101140);
   log.Clear();
@@ -183,7 +183,7 @@ TEST_F(Vars, ResizeKeepsTheFirstElements) {
   EXPECT_STREQ(Var_GetStringElement(1001, 2), "");
   ASSERT_EQ(Var_Resize(1001, 1), 0);
   EXPECT_STREQ(Var_GetStringElement(1001, 0), "ab");
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(Var_Resize(1001, 0), -1);
   EXPECT_EQ(log.First(), 101110);
   EXPECT_EQ(g_VarTable.vars[1001].count, 1);
@@ -234,7 +234,7 @@ TEST(VarDefs, RecordBeyondTheCountIs900070) {
   std::memcpy(data, f.data(), f.size());
   ASSERT_EQ(Var_AllocTable(1100), 0);
   ASSERT_EQ(Script_ParseVarFile(data, f.size(), "qvv"), 0);
-  ErrLog log;
+  ErrCapture log;
   EXPECT_EQ(Var_InitScope(-1), -1);
   EXPECT_EQ(log.First(), 900070);
   Script_FreeAll();

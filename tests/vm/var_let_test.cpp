@@ -25,7 +25,7 @@ struct GameRun {
     if (loaded == 0) RunFrames(2);
   }
   int loaded;
-  ErrLog log;
+  ErrCapture log;
 };
 
 TEST(Let, IntegerElementWithEachOperator) {
