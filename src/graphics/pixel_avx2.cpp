@@ -49,3 +49,36 @@ void Pix_FillAvx2Set(PixelOps* o) {
   Pix_FillSse2Set(o);  // slot 21 and the shared routines
   FillSimdSet(o);
 }
+
+// Eight RGB pixels (24 bytes, read as two 16-byte loads) per step. Writing
+// pixel i's four bytes never reaches the source bytes of a later pixel (they
+// start at w + 3i, past 4i), and each step loads before it stores, so the
+// forward pass works in place.
+void Pix_ExpandRgbRowAvx2(uint8_t* row, size_t w) {
+  const uint8_t* src = row + w;
+  const __m256i idx = _mm256_setr_epi8(2, 1, 0, -128, 5, 4, 3, -128, 8, 7, 6, -128, 11, 10, 9, -128,
+                                       2, 1, 0, -128, 5, 4, 3, -128, 8, 7, 6, -128, 11, 10, 9, -128);
+  const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+  size_t i = 0;
+  for (; i + 8 <= w; i += 8) {
+    __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i + 12));
+    __m256i v = _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+    Store(row + 4 * i, _mm256_or_si256(_mm256_shuffle_epi8(v, idx), alpha));
+  }
+  for (; i < w; i++) {
+    uint8_t r = src[3 * i], g = src[3 * i + 1], b = src[3 * i + 2];
+    row[4 * i] = b, row[4 * i + 1] = g, row[4 * i + 2] = r, row[4 * i + 3] = 255;
+  }
+}
+
+void Pix_SwapRedBlueRowAvx2(uint8_t* row, size_t w) {
+  const __m256i idx = _mm256_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15,
+                                       2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
+  size_t i = 0;
+  for (; i + 8 <= w; i += 8) Store(row + 4 * i, _mm256_shuffle_epi8(Load(row + 4 * i), idx));
+  for (; i < w; i++) {
+    uint8_t r = row[4 * i];
+    row[4 * i] = row[4 * i + 2], row[4 * i + 2] = r;
+  }
+}

@@ -66,6 +66,15 @@ void Pix_DetectCpu();
 // the processor and OS allow it.
 void Pix_InitOps(int useSse, int useSse2);
 
+// Row conversions for image decoders, outside the slot table; each picks the
+// AVX2 body where Pix_DetectCpu found it, else a plain one (same bytes).
+// Pix_ExpandRgbRow: a row of w RGB pixels stored at row + w (its last 3w
+// bytes) becomes w BGRA pixels with alpha 255 at row, in place. It may read
+// up to 4 bytes past the row's end (the next row, or a layer's spare row).
+// Pix_SwapRedBlueRow: w RGBA pixels become BGRA in place.
+void Pix_ExpandRgbRow(uint8_t* row, size_t w);
+void Pix_SwapRedBlueRow(uint8_t* row, size_t w);
+
 // The individual sets, for tests and benchmarks: 0 scalar, 1 SSE2, 2 AVX2.
 // Null when the set cannot run on this machine.
 const PixelOps* Pix_GetSet(int which);

@@ -13,6 +13,7 @@
 #include "shell/startup.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
+#include "vm/math.h"
 #include "vm/vm.h"
 
 // The command flags are the dispatcher's; until it defines them this weak
@@ -48,6 +49,7 @@ void Sys_InitTables() {
   if (g_TablesBuilt) return;
   g_TablesBuilt = true;
   std::srand(unsigned(std::time(nullptr)));
+  Rand_Seed(Clock_Ms32());
   Blend_BuildProductTable();
   Blend_InitTables();
   Win_InitHandlerTables();

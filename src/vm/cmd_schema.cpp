@@ -67,6 +67,7 @@ void CmdSchema_Init() {
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
   CmdSchema_RegisterShell();
+  CmdSchema_RegisterMath();
 }
 
 const CmdSchemaEntry* CmdSchema_Get(int number) {

@@ -47,6 +47,7 @@ void CmdSchema_RegisterFlow();  // cmd_schema_flow.cpp: tasks and flow
 void CmdSchema_RegisterGraphics();  // graphics/cmd_schema_graphics.cpp: layers
 void CmdSchema_RegisterText();      // text/msg_schema.cpp: messages and fonts
 void CmdSchema_RegisterShell();     // vm/cmd_end.cpp: engine commands
+void CmdSchema_RegisterMath();      // vm/cmd_schema_math.cpp: maths and random numbers
 // Registers every contributor once (later calls do nothing).
 void CmdSchema_Init();
 

@@ -90,6 +90,22 @@ TEST_F(DecoderTest, PngColourTypes) {
   }
 }
 
+// Plain 8-bit RGB and RGBA rows are converted by the engine, interlaced
+// ones by the library: both give the picture's bytes at every width (vector
+// blocks and their remainders).
+TEST_F(DecoderTest, PngRgbAndRgbaRowsAtEveryWidth) {
+  for (uint32_t w = 1; w <= 40; w++)
+    for (imgfix::PngKind kind : {imgfix::PngKind::Rgb, imgfix::PngKind::Rgba}) {
+      Picture p = imgfix::Pattern(w, 3, true);
+      bool alpha = kind == imgfix::PngKind::Rgba;
+      Rec plain, interlaced;
+      ASSERT_EQ(0, Decode(plain, kFileTypePng, imgfix::WritePng(p, kind, false)));
+      ASSERT_EQ(0, Decode(interlaced, kFileTypePng, imgfix::WritePng(p, kind, true)));
+      ExpectPixels(p, plain.r, alpha);
+      ExpectPixels(p, interlaced.r, alpha);
+    }
+}
+
 // A palette image with a transparency chunk blends by its alpha, so its
 // clear pixels do not show as grey.
 TEST_F(DecoderTest, PalettePngWithTransparencyKeepsIt) {

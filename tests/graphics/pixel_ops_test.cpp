@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/graphics.h"
+#include "graphics/pixel_sets.h"
 
 namespace {
 
@@ -110,6 +111,63 @@ TEST_P(PixelOpsTest, RowsMatchReferenceAtEveryLengthAndAlignment) {
           CallRow(*set_, slot, d.data() + align, s.data() + align, m.data() + align, op, n);
           ASSERT_EQ(want, d) << "slot " << slot << " op " << op << " px " << px << " align " << align;
         }
+}
+
+// Rows made of runs of clear, opaque and partly transparent source pixels,
+// so that whole vector blocks of alpha 0 or 255 occur at every position
+// next to mixed blocks: the blocks that vector rows may shortcut.
+TEST_P(PixelOpsTest, AlphaRowsWithRunsOfClearAndOpaqueSources) {
+  std::mt19937 rng(77);
+  const int slots[] = {5, 6, 11, 12};
+  for (int slot : slots)
+    for (int op : kOps)
+      for (int round = 0; round < 60; round++) {
+        size_t px = 1 + rng() % 200, n = px * 4;
+        std::vector<uint8_t> d(n), s(n), m(n);
+        FillRandom(rng, d.data(), n);
+        FillRandom(rng, s.data(), n);
+        for (size_t p = 0; p < px;) {
+          size_t run = 1 + rng() % 40;
+          int kind = int(rng() % 3);
+          for (; run > 0 && p < px; run--, p++) {
+            if (kind == 0) s[p * 4 + 3] = 0;
+            if (kind == 1) s[p * 4 + 3] = 255;
+          }
+        }
+        std::vector<uint8_t> want = d;
+        RefRow(slot, want.data(), s.data(), m.data(), op, n);
+        CallRow(*set_, slot, d.data(), s.data(), m.data(), op, n);
+        ASSERT_EQ(want, d) << "slot " << slot << " op " << op << " round " << round;
+      }
+}
+
+// Every source alpha over every (source, destination) pair of a colour byte
+// in both byte positions of a 16-bit lane (blue, green), one alpha per row
+// so that uniform blocks also occur: the set against the scalar reference.
+TEST_P(PixelOpsTest, AlphaRowsMatchScalarOverEveryColourPairAndAlpha) {
+  if (GetParam() == 0) GTEST_SKIP() << "the scalar set is the reference";
+  const PixelOps& ref = *Pix_GetSet(0);
+  constexpr size_t kPx = 65536, kN = kPx * 4;
+  std::vector<uint8_t> base(kN), s(kN), d(kN), want(kN), m(kN, 0);
+  for (size_t k = 0; k < kPx; k++) {
+    base[k * 4] = uint8_t(k), s[k * 4] = uint8_t(k >> 8);
+    base[k * 4 + 1] = uint8_t(k >> 8), s[k * 4 + 1] = uint8_t(k);
+    base[k * 4 + 2] = uint8_t(k * 7), s[k * 4 + 2] = uint8_t(k * 13 >> 3);
+    base[k * 4 + 3] = uint8_t(k * 31);
+  }
+  struct Case {
+    int slot, op;
+  };
+  const Case cases[] = {{5, 256}, {11, 256}, {6, 1}, {6, 128}, {6, 255}, {12, 1}, {12, 129}, {12, 255}};
+  for (const Case& c : cases)
+    for (int a = 0; a < 256; a++) {
+      for (size_t k = 0; k < kPx; k++) s[k * 4 + 3] = uint8_t(a);
+      want = base;
+      d = base;
+      CallRow(ref, c.slot, want.data(), s.data(), m.data(), c.op, kN);
+      CallRow(*set_, c.slot, d.data(), s.data(), m.data(), c.op, kN);
+      ASSERT_TRUE(want == d) << "slot " << c.slot << " op " << c.op << " alpha " << a;
+    }
 }
 
 TEST_P(PixelOpsTest, ByteRowsOfOddLength) {
@@ -252,6 +310,41 @@ TEST(PixelOps, InitChoosesLevelBySettings) {
   g_PixelOps.halve(out, src, 2, 1);
   EXPECT_EQ(1, out[0]);
   EXPECT_EQ(1, g_CpuFeatures.sse2);
+}
+
+}  // namespace
+
+namespace {
+
+// The decoder row conversions, each body on rows of every width in their
+// in-place layout, with guard bytes after the row (the expansion may read
+// up to 4 of them but never writes them).
+TEST(PixelConvert, ExpandAndSwapInPlaceAtEveryWidth) {
+  Pix_InitOps(1, 1);
+  using Fn = void (*)(uint8_t*, size_t);
+  std::vector<std::pair<Fn, Fn>> bodies = {{Pix_ExpandRgbRowScalar, Pix_SwapRedBlueRowScalar}};
+  if (g_CpuFeatures.avx2) bodies.push_back({Pix_ExpandRgbRowAvx2, Pix_SwapRedBlueRowAvx2});
+  bodies.push_back({Pix_ExpandRgbRow, Pix_SwapRedBlueRow});
+  std::mt19937 rng(21);
+  for (auto [expand, swap] : bodies)
+    for (size_t w = 1; w <= 67; w++) {
+      std::vector<uint8_t> rgb(w * 3), row(w * 4 + 8, 0xEE);
+      for (auto& b : rgb) b = uint8_t(rng());
+      std::memcpy(row.data() + w, rgb.data(), rgb.size());
+      expand(row.data(), w);
+      for (size_t i = 0; i < w; i++) {
+        ASSERT_EQ(rgb[3 * i + 2], row[4 * i]) << w << " " << i;
+        ASSERT_EQ(rgb[3 * i + 1], row[4 * i + 1]);
+        ASSERT_EQ(rgb[3 * i], row[4 * i + 2]);
+        ASSERT_EQ(255, row[4 * i + 3]);
+      }
+      for (size_t g = w * 4; g < row.size(); g++) ASSERT_EQ(0xEE, row[g]);
+      std::vector<uint8_t> rgba(w * 4);
+      for (auto& b : rgba) b = uint8_t(rng());
+      std::vector<uint8_t> swapped = rgba;
+      swap(swapped.data(), w);
+      for (size_t i = 0; i < w * 4; i++) ASSERT_EQ(rgba[i ^ ((i & 1) ? 0 : 2)], swapped[i]) << w << " " << i;
+    }
 }
 
 }  // namespace
