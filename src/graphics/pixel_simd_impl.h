@@ -55,15 +55,6 @@ static void CrossFade(uint8_t* d, const uint8_t* a, const uint8_t* b, int op, si
   for (; i < n; i++) d[i] = pixf::Lerp(a[i], b[i], uint32_t(op));
 }
 
-// Slots 5 and 11 (full) and 6 and 12 (partial): colour moved toward f (the
-// source, or the saturated sum) by a weight from the source alpha.
-//
-// The bytes are split by position instead of unpacked: the even bytes of
-// each pixel (blue, red) stay in place under a mask, the odd ones (green,
-// alpha) are shifted down, so the step runs without byte shuffles, the
-// scarce resource here. The odd half's weight is 0 in the alpha lane, which
-// keeps the destination's alpha. Each 16-bit sum d * 256 + (f - d) * w lies
-// in 0..65280, exact in wrapping lanes.
 // The step's constants, built once per row. The empty asm makes each an
 // opaque register value: otherwise the compiler rebuilds some of them from
 // a general register inside the loop, two extra instructions per block.
@@ -75,6 +66,15 @@ struct AlphaConsts {
   }
 };
 
+// Slots 5 and 11 (full) and 6 and 12 (partial): colour moved toward f (the
+// source, or the saturated sum) by a weight from the source alpha.
+//
+// The bytes are split by position instead of unpacked: the even bytes of
+// each pixel (blue, red) stay in place under a mask, the odd ones (green,
+// alpha) are shifted down, so the step runs without byte shuffles, the
+// scarce resource here. The odd half's weight is 0 in the alpha lane, which
+// keeps the destination's alpha. Each 16-bit sum d * 256 + (f - d) * w lies
+// in 0..65280, exact in wrapping lanes.
 template <bool kAdd, int kWeightForm>
 static inline V AlphaStep(V dv, V sv, const AlphaConsts& k) {
   V f = kAdd ? VOP(adds_epu8)(dv, sv) : sv;
