@@ -13,6 +13,7 @@
 #include "platform/events.h"
 #include "platform/window.h"
 #include "render/render.h"
+#include "files/save.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 
@@ -91,6 +92,7 @@ void Boot_ShutdownAll() {
   // would be worse than leaving it to the process's end.
   if (!frameEnded || !workersEnded) return;
   Present_FreeGdiBuffers();
+  Save_FreeBuffers(-1);
   Screen_FreeBuffer();
   Win_DestroyAll();
 }
