@@ -129,7 +129,7 @@ void WriteManyPacks(const BenchDir& d) {
   for (int p = 0; p < 99; ++p) {
     uint32_t n = p < 98 ? 1010 : left;
     left -= n;
-    std::vector<PackEntrySpec> e;
+    std::vector<PackEntryDesc> e;
     for (uint32_t i = 0; i < n; ++i) e.push_back({"p" + std::to_string(p) + "\\f" + std::to_string(i) + ".png", "x"});
     d.Write("p" + std::to_string(p) + ".qpf", Pack_Build(e, o));
   }

@@ -18,7 +18,7 @@ struct OnePack {
   GameDir g;
   PackLayout lay;
   std::string pack;
-  OnePack(const std::vector<PackEntrySpec>& entries, const PackOptions& o = {}) {
+  OnePack(const std::vector<PackEntryDesc>& entries, const PackOptions& o = {}) {
     pack = Pack_Build(entries, o, &lay);
   }
   void Write() {
@@ -28,7 +28,7 @@ struct OnePack {
 };
 
 TEST(PackExtract, StoredAndZlibRoundTripAtBlockEdges) {
-  std::vector<PackEntrySpec> entries;
+  std::vector<PackEntryDesc> entries;
   for (size_t n : {0, 1, 1023, 1024, 1025, 5000}) {
     entries.push_back({"s" + std::to_string(n), Noise(n, uint32_t(n)), false});
     entries.push_back({"z" + std::to_string(n), Noise(n, uint32_t(n)), true});
@@ -134,7 +134,7 @@ TEST(PackExtract, BadEntryFieldsAreReportedWithoutCrashOrHugeAllocations) {
 }
 
 TEST(PackExtract, PackGoneAtLoadIs901040) {
-  OnePack p(std::vector<PackEntrySpec>{{"e.bin", "data"}});
+  OnePack p(std::vector<PackEntryDesc>{{"e.bin", "data"}});
   p.Write();
   FileRef ref;
   ASSERT_EQ(File_Lookup(ref, "e.bin", true), kFileSrcPack);
@@ -185,10 +185,10 @@ TEST(PackExtract, GameAsPackAndAsStoreReadsBack) {
   };
   {
     GameDir g;
-    std::vector<PackEntrySpec> specs;
+    std::vector<PackEntryDesc> descs;
     bool z = false;
-    for (const auto& [n, b] : game) specs.push_back({n, b, z = !z});
-    g.Write("data.qpf", Pack_Build(specs));
+    for (const auto& [n, b] : game) descs.push_back({n, b, z = !z});
+    g.Write("data.qpf", Pack_Build(descs));
     ASSERT_EQ(BuildIndex(), 0);
     EXPECT_EQ(g_DataPackaged, 1);
     for (const auto& [n, b] : game) {

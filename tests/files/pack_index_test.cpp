@@ -47,7 +47,7 @@ TEST(PackIndex, PacksOfTheGameFolderAndPacOnly) {
 
 TEST(PackIndex, RowsSortedAndNamesMatchedCaseInsensitively) {
   GameDir g;
-  std::vector<PackEntrySpec> entries;
+  std::vector<PackEntryDesc> entries;
   for (int i = 0; i < 300; ++i) entries.push_back({"Dir/File" + std::to_string(i) + ".TXT", std::to_string(i)});
   g.Write("many.qpf", Pack_Build(entries));
   ASSERT_EQ(BuildIndex(), 0);
@@ -172,10 +172,10 @@ TEST(PackIndex, EntryLimitJustUnderAndOver) {
     GameDir g;
     PackOptions o;
     o.repair = false;
-    std::vector<PackEntrySpec> big;
+    std::vector<PackEntryDesc> big;
     for (uint32_t i = 0; i < 99998; ++i) big.push_back({std::to_string(i), ""});
     g.Write("big.qpf", Pack_Build(big, o));
-    std::vector<PackEntrySpec> small;
+    std::vector<PackEntryDesc> small;
     for (uint32_t i = 0; i < 1 + extra; ++i) small.push_back({"s" + std::to_string(i), "x"});
     g.Write("small.qpf", Pack_Build(small, o));
     ErrCapture w;

@@ -225,7 +225,7 @@ TEST(ScriptData, LabelsAreValidated) {
   std::string list = fx::SceneListFile({{0, "a.txt"}});
   ASSERT_EQ(Script_ParseSceneList(reinterpret_cast<const uint8_t*>(list.data()), list.size(), "l"), 0);
   struct Case {
-    fx::LabelSpec l;
+    fx::LabelDesc l;
     int err;
   } cases[] = {
       {{"ok", 5, 0, 63, 63}, 0},

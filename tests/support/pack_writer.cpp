@@ -70,7 +70,7 @@ uint8_t CodedLength(size_t len) {
 }
 }  // namespace
 
-std::string Pack_Build(const std::vector<PackEntrySpec>& entries, const PackOptions& opts,
+std::string Pack_Build(const std::vector<PackEntryDesc>& entries, const PackOptions& opts,
                        PackLayout* layout) {
   struct Prepared {
     std::string name, stored;
@@ -79,7 +79,7 @@ std::string Pack_Build(const std::vector<PackEntrySpec>& entries, const PackOpti
   };
   std::vector<Prepared> prep;
   size_t dirSize = 0;
-  for (const PackEntrySpec& e : entries) {
+  for (const PackEntryDesc& e : entries) {
     Prepared p;
     p.name = WindowsName(e.name);
     p.type = uint8_t(e.type >= 0 ? e.type : File_TypeFromExt(p.name.c_str()));
@@ -126,9 +126,9 @@ std::string Pack_Build(const std::vector<PackEntrySpec>& entries, const PackOpti
   return out;
 }
 
-std::vector<PackEntrySpec> Pack_Specs(const std::map<std::string, std::string>& files,
+std::vector<PackEntryDesc> Pack_Descs(const std::map<std::string, std::string>& files,
                                       bool compress) {
-  std::vector<PackEntrySpec> out;
+  std::vector<PackEntryDesc> out;
   for (const auto& [name, bytes] : files) out.push_back({name, bytes, compress});
   return out;
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-struct PackEntrySpec {
+struct PackEntryDesc {
   std::string name;        // e.g. "qvbin\\qvt.qbn"; '/' becomes '\'
   std::string bytes;       // the file's contents
   bool compress = false;   // zlib (true) or stored
@@ -52,11 +52,11 @@ struct PackLayout {
 };
 
 // Builds a whole pack. `layout`, when given, receives where each entry went.
-std::string Pack_Build(const std::vector<PackEntrySpec>& entries, const PackOptions& opts = {},
+std::string Pack_Build(const std::vector<PackEntryDesc>& entries, const PackOptions& opts = {},
                        PackLayout* layout = nullptr);
 
 // The entries of a pack from a map of name to bytes, all stored or all zlib.
-std::vector<PackEntrySpec> Pack_Specs(const std::map<std::string, std::string>& files,
+std::vector<PackEntryDesc> Pack_Descs(const std::map<std::string, std::string>& files,
                                       bool compress = false);
 
 // Damage knobs: flips `count` bytes (XOR 0xA5) of stored block `block` of an

@@ -259,13 +259,13 @@ std::string CommandTableFile();  // generated from the command schema
 std::string VarCountFile(uint32_t n, uint32_t value = 0, uint32_t version = 480);
 std::string SceneListFile(const std::map<uint16_t, std::string>& names);
 std::string VarDefFile(const std::vector<VarDef>& defs);
-struct LabelSpec {
+struct LabelDesc {
   std::string name;
   uint32_t pc;
   uint16_t scene;
   uint8_t ifDepth = 0, loopDepth = 0;
 };
-std::string LabelFile(const std::vector<LabelSpec>& labels);
+std::string LabelFile(const std::vector<LabelDesc>& labels);
 // The 4-byte scene key the engine derives from its key word.
 void SceneKey(uint8_t key[4]);
 

@@ -16,7 +16,7 @@ void WriteLoose(const Files& files, const TempDir& dir) {
 }
 
 std::string PackImage(const Files& files, bool compress) {
-  std::vector<PackEntrySpec> entries;
+  std::vector<PackEntryDesc> entries;
   for (const auto& [name, bytes] : files) entries.push_back({name, bytes, compress, -1});
   return Pack_Build(entries);
 }

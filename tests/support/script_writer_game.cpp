@@ -120,9 +120,9 @@ std::string VarDefFile(const std::vector<VarDef>& defs) {
 
 // Labels sorted by the top byte of their hash, so that every bucket's first
 // candidate is the first label of that byte.
-std::string LabelFile(const std::vector<LabelSpec>& labels) {
-  std::vector<std::pair<uint32_t, const LabelSpec*>> sorted;
-  for (const LabelSpec& l : labels) sorted.push_back({Hash_Murmur2(l.name.data(), l.name.size()), &l});
+std::string LabelFile(const std::vector<LabelDesc>& labels) {
+  std::vector<std::pair<uint32_t, const LabelDesc*>> sorted;
+  for (const LabelDesc& l : labels) sorted.push_back({Hash_Murmur2(l.name.data(), l.name.size()), &l});
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const auto& a, const auto& b) { return (a.first >> 24) < (b.first >> 24); });
   std::string s = Header("QVL\0", 480, uint32_t(sorted.size()));
@@ -212,7 +212,7 @@ Files Game::Build() const {
   for (const VarDef& d : defs_) n = std::max<uint32_t>(n, d.var);
   if (varCount_) n = *varCount_;
   std::map<uint16_t, std::string> list = extraList_;
-  std::vector<LabelSpec> labels;
+  std::vector<LabelDesc> labels;
   for (const auto& [num, s] : scenes_) {
     list[num] = s.FileName();
     for (const auto& l : s.Labels()) labels.push_back({l.name, l.pc, num, l.ifDepth, l.loopDepth});
