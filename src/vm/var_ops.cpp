@@ -65,14 +65,29 @@ struct VarOpInit {
 } g_VarOpInit;
 }  // namespace
 
-int VarOp_ApplyInt(uint32_t number, int64_t index, uint8_t op, int64_t value) {
-  if (number >= g_VarTable.count) return -1;
+// The numeric variable an operator applies to. Null with *result set when
+// nothing is to be done: -1 for an unknown variable or after reporting a bad
+// operator or a text variable, 0 for an index outside the variable.
+Variable* OpTarget(uint32_t number, int64_t index, uint8_t op, int* result) {
+  *result = -1;
+  if (number >= g_VarTable.count) return nullptr;
   Variable* v = &g_VarTable.vars[number];
-  if (index < 0 || index >= v->count) return 0;
+  if (index < 0 || index >= v->count) {
+    *result = 0;
+    return nullptr;
+  }
   if (op >= kVarOpCount || (v->type != 1 && v->type != 2)) {
     Err_Script(101140, 1);
-    return -1;
+    return nullptr;
   }
+  *result = 0;
+  return v;
+}
+
+int VarOp_ApplyInt(uint32_t number, int64_t index, uint8_t op, int64_t value) {
+  int result;
+  Variable* v = OpTarget(number, index, op, &result);
+  if (!v) return result;
   if (v->type == 1) {
     VarOp_IntTable[op](&v->ints[index], value);
   } else {
@@ -82,13 +97,9 @@ int VarOp_ApplyInt(uint32_t number, int64_t index, uint8_t op, int64_t value) {
 }
 
 int VarOp_ApplyDouble(uint32_t number, int64_t index, uint8_t op, double value) {
-  if (number >= g_VarTable.count) return -1;
-  Variable* v = &g_VarTable.vars[number];
-  if (index < 0 || index >= v->count) return 0;
-  if (op >= kVarOpCount || (v->type != 1 && v->type != 2)) {
-    Err_Script(101140, 1);
-    return -1;
-  }
+  int result;
+  Variable* v = OpTarget(number, index, op, &result);
+  if (!v) return result;
   if (v->type == 2) {
     VarOp_DblTable[op](&v->dbls[index], value);
   } else {
