@@ -6,8 +6,7 @@
 
 #include "files/file_host.h"
 #include "files/files.h"
-#include "shell/shell.h"
-#include "vm/objtree.h"
+#include "base/base.h"
 
 uint8_t g_ImageExtOrder[5] = {1, 2, 3, 4, 5};
 uint8_t g_SoundExtOrder[2] = {1, 2};

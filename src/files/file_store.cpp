@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "files/files.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 CompiledFiles g_CompiledFiles;
 

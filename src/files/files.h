@@ -1,5 +1,7 @@
-// Resource files: lookup over the four sources, packs, compiled data readers,
-// save data. The public face of src/files/.
+// Resource files (layer 3 of 10: above platform and base, below everything
+// else): lookup over the four sources, packs and their extraction, the
+// compiled-data formats and the engine configuration reader, save data. The
+// public face of src/files/.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,24 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/helpers.h"
 #include "files/files_limits.h"
-
-// ---- Hashes and names (hash.cpp) ---------------------------------------
-// MurmurHash2, multiplier 0x5bd1e995, shift 24, seed 0 (the first hash is the
-// length). Names of object nodes, labels and pack entries are hashed with it.
-uint32_t Hash_Murmur2(const void* data, size_t len);
-// Standard reflected CRC-32 (polynomial 0xEDB88320).
-uint32_t Crc32_Block(const void* data, size_t len);
-// Lower-cases A-Z in place; both bytes of a Shift-JIS double-byte character
-// are left alone. Stops at the terminating zero.
-void Str_ToLowerSjis(char* s);
-// The same over `len` bytes of a buffer without a terminator.
-void Str_ToLowerSjisN(char* s, size_t len);
-// Replaces every single-byte `from` by `to` in place, stepping over
-// double-byte characters whole.
-void Str_ReplaceCharSjis(char* s, char from, char to);
-// Whether `s` ends with `tail`, ASCII letters compared without case.
-bool Str_EndsWith(const char* s, const char* tail);
 
 // ---- File references ---------------------------------------------------
 // Source kinds of a FileRef, also the hit results of File_Lookup.

@@ -25,3 +25,8 @@ constexpr uint64_t kFileSizeMax = 0xFFFFFFFFull;
 // Preload memory cache: four groups of up to 512 slots in use.
 constexpr int kMemCacheGroups = 4;
 constexpr int kMemCacheSlots = 512;
+
+// Compiled script data: the version the files carry and the longest title
+// of the engine configuration.
+constexpr uint32_t kDataVersion = 480;
+constexpr int kTitleMaxBytes = 128;

@@ -10,7 +10,7 @@
 #include "files/files.h"
 #include "files/formats.h"
 #include "files/pack_internal.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 namespace {
 // Rows still active per name hash, with the decoded names of this build

@@ -9,7 +9,7 @@
 
 #include "files/files.h"
 #include "files/formats.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 namespace {
 // Deflate cannot expand data by more than about 1032:1; a directory that

@@ -10,7 +10,7 @@
 #include "files/files.h"
 #include "files/formats.h"
 #include "files/pack_internal.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 uint32_t g_PackEntryTotal = 0;
 UpdateSlot g_PackUpdateSlots[kPackUpdateSlots];

@@ -6,7 +6,7 @@
 
 #include "files/files.h"
 #include "files/save.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 SaveBuffer g_SaveBuffers[kSaveBufferCount];
 

@@ -4,7 +4,7 @@
 
 #include "files/script_internal.h"
 #include "platform/displays.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 EngineConfig g_EngineConfig;
 uint32_t g_ConfigDesktopW = 0, g_ConfigDesktopH = 0;

@@ -1,4 +1,5 @@
-// Helpers shared by the compiled-data readers (src/files/script_*.cpp).
+// Helpers shared by the compiled-data readers (files/script_*.cpp and the
+// VM's vm/script_*.cpp).
 #pragma once
 #include "files/files.h"
 #include "files/script_data.h"
@@ -9,7 +10,3 @@ bool ReadFile(const char* name, FileImage* out);
 // Reports a malformed file (104010 with its name, quit 1); returns 1.
 int BadFile(const char* name);
 }  // namespace script
-
-// Releases what each group of readers built (Script_FreeAll calls them).
-void Script_FreeCmdImages();
-void Script_FreeTables();

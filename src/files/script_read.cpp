@@ -4,7 +4,7 @@
 
 #include "files/files.h"
 #include "files/script_internal.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 bool ByteReader::Skip(size_t n) {
   if (bad || Left() < n) {

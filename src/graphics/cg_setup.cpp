@@ -7,7 +7,7 @@
 
 #include "graphics/cg_setup_internal.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 CgGpuHooks g_CgGpuHooks;
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "vm/objtree.h"
+#include "vm/vm.h"
 
 struct LayerImage;
 
@@ -25,12 +26,6 @@ namespace delarg {
 enum : uint8_t { kPath = 0, kNumber = 1, kCount = 2 };
 }
 
-// op 0 v; 1 old+v; 2 old-v; 3 old*v; 4 old/v (old when v is 0); else old.
-int64_t Cmd_ApplyOp(int op, int64_t old, int64_t v);
-// As Cmd_ApplyOp; op 1 limited to <= max, op 2 to >= min, ops 3, 4 to both.
-int64_t Cmd_ApplyOpClampMax(int op, int64_t old, int64_t v, int64_t min, int64_t max);
-// As Cmd_ApplyOp; ops 2..4 limited to >= min.
-int64_t Cmd_ApplyOpClampMin(int op, int64_t old, int64_t v, int64_t min);
 
 // What command 1 asks of the renderer; each null while there is none.
 struct CgGpuHooks {

@@ -8,7 +8,7 @@
 
 #include "graphics/cg_setup_internal.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 using namespace cg;
 namespace a = cgarg;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "graphics/graphics.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 CompHooks g_CompHooks;
 int32_t g_BlitRect[6];

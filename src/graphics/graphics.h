@@ -1,5 +1,6 @@
-// Layer graphics: layer images, pixel spans, blend tables, compositor,
-// workers, codecs. The public face of src/graphics/.
+// Layer graphics (layer 5 of 10: above platform, base, files and vm): layer
+// images and their commands, pixel spans, blend tables, compositor, workers,
+// codecs. The public face of src/graphics/.
 #pragma once
 
 #include "graphics/graphics_limits.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "graphics/graphics.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 namespace {
 

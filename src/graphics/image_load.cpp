@@ -5,7 +5,7 @@
 
 #include "files/files.h"
 #include "graphics/graphics.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 PsbLoaderFn g_PsbLoader = nullptr;
 

@@ -12,7 +12,7 @@
 
 #include "graphics/graphics.h"
 #include "graphics/jpeg_common.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 namespace {
 

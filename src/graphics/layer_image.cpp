@@ -8,7 +8,7 @@
 #include "graphics/graphics.h"
 #include "platform/clock.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 LayerHooks g_LayerHooks;
 ObjNode* g_GpuDrawLayer = nullptr;

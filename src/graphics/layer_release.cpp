@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "graphics/graphics.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 namespace {
 

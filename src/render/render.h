@@ -1,11 +1,9 @@
-// Renderer and presentation: each window's composed frame shown through the
-// platform's frame blit, 1:1 or after a CPU scaler, letter-boxed in full
-// screen.
+// Renderer and presentation (layer 9 of 10: above media, below the shell):
+// the CPU scalers that the shell's presentation
+// of each window uses, and the letter-box offsets of the main window's
+// frame.
 #pragma once
 #include <cstdint>
-
-struct ObjNode;
-struct WindowRec;
 
 // Offsets of the frame in the main window's client area: (0, 0) in a window,
 // centred in full screen. Written by the presenting thread.
@@ -13,12 +11,6 @@ struct LetterBox {
   int32_t x = 0, y = 0;
 };
 extern LetterBox g_LetterBox;
-
-// Presents one window when its root changed; returns g_QuitRequested.
-int Present_Window(WindowRec* rec);
-// Puts the root's current frame on the window now.
-void Present_Frame(WindowRec* rec, ObjNode* root);
-void Present_FreeGdiBuffers();
 
 // Nearest-pixel scaler: source rectangle (x0, y0)-(x1, y1) in pixels of a
 // srcW x srcH image into dstW x dstH, rows shared among the pixel workers

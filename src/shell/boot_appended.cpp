@@ -6,11 +6,6 @@
 #include "platform/fs.h"
 #include "shell/shell.h"
 
-uint32_t g_BuiltSize = 0;
-uint8_t g_HasAppendedData = 0;
-uint8_t g_ScreenSaverMode = 0;
-uint64_t g_AppendedPackOffset = 0;
-uint32_t g_PreviewSize = 0;
 
 namespace {
 

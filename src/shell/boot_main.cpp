@@ -6,9 +6,6 @@
 #include "shell/shell.h"
 #include "shell/startup.h"
 
-std::mutex g_SoundLock;
-std::atomic<uint8_t> g_RestartRequested{0};
-std::atomic<uint8_t> g_AppRunning{0};
 
 namespace {
 

@@ -4,11 +4,6 @@
 #include "platform/text.h"
 #include "shell/shell.h"
 
-std::string g_ModulePath;
-std::string g_ExeDir;
-std::string g_InstanceName;
-std::string g_ModulePathHost;
-std::string g_ExeDirHost;
 
 namespace {
 

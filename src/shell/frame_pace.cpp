@@ -2,8 +2,6 @@
 #include "platform/clock.h"
 #include "shell/frame.h"
 
-uint32_t g_FrameRate = 60;
-uint32_t g_FrameSkipOn = 1;
 FramePacing g_Pacing;
 
 void Frame_ResetClock() { g_Pacing = FramePacing{}; }

@@ -7,10 +7,7 @@
 #include "shell/frame.h"
 #include "shell/shell.h"
 
-std::array<KeyCounter, kKeyCount> g_KeyCounters;
-std::array<uint8_t, kKeyCount> g_KeyPressed;
 std::atomic<int32_t> g_ActiveWindow{-1};
-InputOptions g_InputOptions;
 KeyTransitionFn g_KeyTransitions[4] = {Input_KeyStayUp, Input_KeyPress, Input_KeyRelease,
                                        Input_KeyStayDown};
 

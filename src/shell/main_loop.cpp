@@ -8,8 +8,6 @@
 #include "shell/shell.h"
 #include "shell/startup.h"
 
-std::atomic<uint8_t> g_SoundThreadState{kThreadNeverStarted};
-std::atomic<uint8_t> g_FrameThreadState{kThreadNeverStarted};
 
 namespace {
 

@@ -22,10 +22,6 @@
 #include "shell/startup.h"
 #include "vm/vm.h"
 
-std::string g_DataDir;
-uint8_t g_SoundMode = 0;
-uint8_t g_FrameThreadMode = 0;
-uint8_t g_JoystickEnabled = 0;
 StartupTraceFn g_StartupTraceHook = nullptr;
 
 namespace {

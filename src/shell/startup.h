@@ -8,31 +8,7 @@
 #include <cstdint>
 #include <string>
 
-// ---- State made by the start-up (startup.cpp) ---------------------------
-// Folder of the game's data, Shift-JIS with a trailing '\': a copy of
-// g_ExeDir (packaged data; the compiler link would set it otherwise).
-extern std::string g_DataDir;
-// 1 when the temporary-file probe in the data folder failed (read by the
-// system variables). Written once at start-up.
-extern uint8_t g_DataDirNotWritable;
-// Sound output: 0 off, 1 on, 2 required. Taken from the engine
-// configuration; the sound device is not opened yet, so 1 and 2 run silent.
-extern uint8_t g_SoundMode;
-// The engine configuration's frame-thread option.
-extern uint8_t g_FrameThreadMode;
-// Joysticks answered at start-up (the joystick-enabled byte).
-extern uint8_t g_JoystickEnabled;
-// Local time of the start: year, month, day, day of week, hour, minute,
-// second, milliseconds (system variable 0, index 8..15).
-extern int32_t g_StartLocalTime[8];
-// The local time now in the same eight fields (day of week 0 = Sunday).
-void Sys_LocalTime(int32_t out[8]);
-
-// Running state of the threads: 255 never started, 0 running, 1 ended.
-// Written under g_SoundLock; atomic so that a bounded wait may read it.
-constexpr uint8_t kThreadNeverStarted = 255, kThreadRunning = 0, kThreadEnded = 1;
-extern std::atomic<uint8_t> g_SoundThreadState;
-extern std::atomic<uint8_t> g_FrameThreadState;
+#include "base/base.h"
 
 // ---- Start-up (startup.cpp, startup_steps.cpp, startup_tables.cpp) ------
 // 0 run the message loop, -1 stop, 1 the script data failed to load
@@ -118,12 +94,6 @@ bool Shutdown_WaitThreadState(const std::atomic<uint8_t>& state, uint32_t ms);
 bool Shutdown_RunBounded(void (*fn)(), uint32_t ms);
 // Threads the shut-down left running (for the report and tests).
 extern int g_ShutdownStuckThreads;
-
-// ---- Command 14 (vm/cmd_end.cpp) -----------------------------------------
-// Ends the game: the restart byte from id 0 when given, then the quit.
-int32_t Cmd_End();
-// Registers command 14 with the command schema.
-void CmdSchema_RegisterShell();
 
 // ---- Last-frame screenshot (frame_shot.cpp) ------------------------------
 // When the environment variable TAVREN_SCREENSHOT names a file, the

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <ctime>
 
+#include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
 #include "platform/clock.h"
 #include "shell/shell.h"
+#include "shell/frame.h"
 #include "shell/startup.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
@@ -30,8 +32,6 @@ __attribute__((weak)) uint8_t g_CmdFlags[128] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
 
-uint8_t g_DataDirNotWritable = 0;
-int32_t g_StartLocalTime[8] = {};
 
 namespace {
 
@@ -43,7 +43,14 @@ constexpr uint8_t kBinResource148[4] = {0, 0, 0, 0};
 }  // namespace
 
 // The schema's own set-up registers every area's commands once.
-void Sys_RegisterCommands() { CmdSchema_Init(); }
+void Sys_RegisterCommands() {
+  static bool s_done = false;
+  CmdSchema_Init();
+  if (s_done) return;
+  s_done = true;
+  CmdSchema_RegisterGraphics();
+  CmdSchema_RegisterText();
+}
 
 void Sys_InitTables() {
   if (g_TablesBuilt) return;
@@ -59,6 +66,8 @@ void Sys_InitTables() {
   Sys_RegisterCommands();
   Vm_InstallErrPlace();
   g_VmPauseWaitHook = App_WaitInactivePause;
+  g_VmAskYesNoHook = Win_AskYesNoMain;
+  g_SysVarShellHook = SysVar_GetShell;
   Msg_CreateRecord();
   Font_EnumFaces();
 }
@@ -89,23 +98,3 @@ void Timer_EndPeriod() {}
 
 void Thread_StartWorkers() { Gfx_StartWorkers(g_WorkerCount); }
 
-void Sys_LocalTime(int32_t out[8]) {
-  using namespace std::chrono;
-  auto now = system_clock::now();
-  std::time_t t = system_clock::to_time_t(now);
-  // Read on one thread at a time (start-up, then the frame's scripts).
-  const std::tm* p = std::localtime(&t);
-  if (!p) {
-    std::memset(out, 0, 8 * sizeof(int32_t));
-    return;
-  }
-  const std::tm tm = *p;
-  out[0] = tm.tm_year + 1900;
-  out[1] = tm.tm_mon + 1;
-  out[2] = tm.tm_mday;
-  out[3] = tm.tm_wday;
-  out[4] = tm.tm_hour;
-  out[5] = tm.tm_min;
-  out[6] = tm.tm_sec;
-  out[7] = int32_t(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-}

@@ -7,7 +7,6 @@
 #include "shell/startup.h"
 #include "vm/task.h"
 
-uint8_t g_ButtonMap[kButtonMapSize] = {};
 
 namespace {
 

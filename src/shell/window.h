@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/base.h"
+
 struct ObjNode;
 struct LayerImage;
 struct PlatWindow;
@@ -14,19 +16,13 @@ struct PlatEvent;
 
 // ---- Limits and fixed values --------------------------------------------
 constexpr int kWindowCount = 4;
-constexpr int kKeyCount = 1024;
 constexpr int kKeyTableSize = 117;
-constexpr int kJoystickMax = 16;
-constexpr int kJoyKeyBase = 384;
-constexpr int kJoyKeyStride = 36;
-constexpr int kJoyButtons = 32;
 constexpr int32_t kJoyDeadZone = 8192;      // around the centre: counts as centred
 constexpr uint32_t kDropPathBytes = 521;    // one dropped path with its terminator
 constexpr uint32_t kDropFilesMax = 65536;
 constexpr int kMonitorMax = 16;
 constexpr uint32_t kSysCmdResetSize = 30001;  // "reset the window size" item
 constexpr int kLayeredAlpha = 160;
-constexpr uint32_t kCursorHideDelayMs = 2500;
 constexpr int32_t kScreenBufferMaxWidth = 8192;
 
 // Window style bits with their Windows values: the engine reasons about its
@@ -183,6 +179,9 @@ struct WndUi {
   void (*error)(int32_t number, int quit);
 };
 extern WndUi g_WndUi;
+// Asks a yes/no question over window 0 with the window title as the
+// caption; 1 for yes (the VM's debug way out).
+int Win_AskYesNoMain(const char* textSjis);
 
 // ---- Windows (win_create.cpp) ---------------------------------------------
 int Win_CreateMain();                       // 0, or -1 when a record cannot be made
@@ -263,25 +262,8 @@ int Win_PlaceFlashWindow(double xScale, double yScale);
 int Win_PlaceMovieWindow(double xScale, double yScale);
 
 // ---- Input state (input_state.cpp, input_joy.cpp) ---------------------------
-struct KeyCounter {
-  int64_t counter = 0;
-  uint8_t edge = 0;        // 0 up, 2 down
-  uint64_t presses = 0;
-};
-// Frame thread: updated once per frame by Input_UpdateFrame.
-extern std::array<KeyCounter, kKeyCount> g_KeyCounters;
-// Pressed bytes (bit 7 down) of the frame being updated.
-extern std::array<uint8_t, kKeyCount> g_KeyPressed;
 extern const std::array<uint8_t, kKeyTableSize> g_KeyTable;
 extern std::atomic<int32_t> g_ActiveWindow;  // -1 none
-
-struct InputOptions {
-  uint8_t keyboard = 1, mouseKeys = 1, joysticks = 0, autoHide = 1;
-  uint32_t hideDelayMs = kCursorHideDelayMs;
-  int32_t joyCount = 0;
-  uint8_t joysticksPresent = 0;
-};
-extern InputOptions g_InputOptions;
 
 using KeyTransitionFn = void (*)(int key);
 extern KeyTransitionFn g_KeyTransitions[4];
@@ -366,3 +348,10 @@ bool Screen_ChooseMode(const std::vector<PlatDisplayMode>& modes, int32_t deskto
                        int32_t desktopH, int32_t logicalW, int32_t logicalH, int32_t depth,
                        int32_t* w, int32_t* h);
 bool Screen_GpuResetCondition();
+
+// ---- Presentation (present_window.cpp) ------------------------------------
+// Presents one window when its root changed; returns g_QuitRequested.
+int Present_Window(WindowRec* rec);
+// Puts the root's current frame on the window now.
+void Present_Frame(WindowRec* rec, ObjNode* root);
+void Present_FreeGdiBuffers();

@@ -62,6 +62,12 @@ std::atomic<int32_t> g_PopupPosX{0}, g_PopupPosY{0};
 int (*g_WndMovieNotify)(int32_t value) = nullptr;
 WndUi g_WndUi = {DefaultAskYesNo, DefaultBox, DefaultError};
 
+int Win_AskYesNoMain(const char* textSjis) {
+  if (!g_WndUi.askYesNo) return 0;
+  WindowRec* w0 = g_WindowRecs[0];
+  return g_WndUi.askYesNo(w0 ? w0->handle : nullptr, textSjis, g_WinConfig.windowTitle.c_str());
+}
+
 void Win_Proc(const PlatEvent& ev) {
   if (ev.window < 0 || ev.window >= kWindowCount) return;
   WindowRec* rec = g_WindowRecs[ev.window];

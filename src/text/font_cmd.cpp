@@ -1,7 +1,7 @@
 // Commands 27 (text style of a font slot) and 28 (message style, face list
 // and glyph metrics).
 #include "graphics/cg_setup.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/text.h"
 #include "text/text_args.h"
 #include "vm/cmd_schema.h"

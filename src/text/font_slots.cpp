@@ -5,7 +5,7 @@
 #include <new>
 
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/text.h"
 
 FontFaceList g_FontFaces;

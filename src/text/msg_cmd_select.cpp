@@ -1,6 +1,6 @@
 // Commands 96 (message settings and marks) and 97 (message query).
 #include "graphics/graphics.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/text.h"
 #include "text/text_args.h"
 #include "vm/vm.h"

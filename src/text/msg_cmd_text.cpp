@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/text.h"
 #include "text/text_args.h"
 #include "vm/vm.h"

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/text.h"
 
 MessageRec* g_MsgCurrent = nullptr;

@@ -3,7 +3,7 @@
 
 #include "graphics/graphics.h"
 #include "platform/clock.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/msg_internal.h"
 
 int32_t g_MsgShowAll = 0;

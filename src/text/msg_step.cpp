@@ -1,7 +1,7 @@
 // A task's message step: the advance keys, typing, and the end of the
 // message (the record is emptied and the task's commands run on).
 #include "graphics/graphics.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "text/msg_internal.h"
 #include "vm/vm.h"
 

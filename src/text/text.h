@@ -1,4 +1,6 @@
-// Text and messages: message record, typing, line wrap, font slots, glyphs.
+// Text and messages (layer 6 of 10: above graphics, below sound): message
+// record, typing, line wrap, font slots, glyphs. It hands the VM its
+// message-typing step through the task runner's hook.
 //
 // One message is under construction at a time (g_MsgCurrent). Commands 96,
 // 106, 110 and 79 fill and close it; while a task's message flag is set the

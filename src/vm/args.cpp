@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "files/script_data.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 CmdHandler g_CmdHandlers[kCmdCount];

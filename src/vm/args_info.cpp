@@ -1,6 +1,6 @@
 // Commands 92 (script information) and 50 (input options).
 #include "files/script_data.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

@@ -2,8 +2,7 @@
 // the executable once the shut-down is done.
 #include <iterator>
 
-#include "shell/shell.h"
-#include "shell/startup.h"
+#include "base/base.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 

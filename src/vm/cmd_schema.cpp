@@ -64,8 +64,6 @@ void CmdSchema_Init() {
   g_SchemaReady = true;
   CmdSchema_RegisterCore();
   CmdSchema_RegisterFlow();
-  CmdSchema_RegisterGraphics();
-  CmdSchema_RegisterText();
   CmdSchema_RegisterShell();
   CmdSchema_RegisterMath();
 }

@@ -44,11 +44,11 @@ void CmdSchema_Add(const CmdSchemaEntry* table, size_t n);
 // Registration functions, one per contributing file.
 void CmdSchema_RegisterCore();  // cmd_schema.cpp: variables, dispatch, info
 void CmdSchema_RegisterFlow();  // cmd_schema_flow.cpp: tasks and flow
-void CmdSchema_RegisterGraphics();  // graphics/cmd_schema_graphics.cpp: layers
-void CmdSchema_RegisterText();      // text/msg_schema.cpp: messages and fonts
 void CmdSchema_RegisterShell();     // vm/cmd_end.cpp: engine commands
 void CmdSchema_RegisterMath();      // vm/cmd_schema_math.cpp: maths and random numbers
-// Registers every contributor once (later calls do nothing).
+// Registers the VM's own commands once (later calls do nothing). The
+// subsystems above the VM register theirs through Sys_RegisterCommands
+// (engine shell), which calls this first.
 void CmdSchema_Init();
 
 // The entry of a command number, or null when the schema has none.

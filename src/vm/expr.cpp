@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/expr_internal.h"
 
 using namespace expr;

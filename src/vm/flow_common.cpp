@@ -3,7 +3,7 @@
 #include <new>
 
 #include "files/files.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 

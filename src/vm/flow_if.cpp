@@ -1,7 +1,7 @@
 // IF blocks: IF (45), ELSE-IF (11), end of a taken branch (46), leave
 // blocks (47), re-test a block (48) and end of block (49). The compiler has
 // written every branch and end pc into the descriptors.
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

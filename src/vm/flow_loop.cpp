@@ -1,6 +1,6 @@
 // LOOP blocks: LOOP (56), leave loops (57), next round (58), end of loop
 // (59). Innermost counter readable as system variable 48.
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "files/files.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/objtree.h"
 
 ObjTreeRoot g_TreeRoots[kTreeCount];

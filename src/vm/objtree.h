@@ -11,8 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/helpers.h"
+
 // ---- Limits -------------------------------------------------------------
-constexpr size_t kObjPathMax = 256;  // bytes of every path buffer, with the NUL
 constexpr uint8_t kObjKindLeaf = 0;
 constexpr uint8_t kObjKindGroup = 1;
 constexpr uint32_t kObjHashGroupBit = 0x80000000u;
@@ -71,12 +72,6 @@ void Obj_SetReleaseHook(int tree, ObjReleaseFn fn);
 void Obj_FreeSubtree(int tree, ObjNode* node);
 
 // ---- Paths --------------------------------------------------------------
-// Builds the absolute path of `path` into `out` (kObjPathMax bytes). Returns
-// 1 when it names a group (it ended in '/', which is removed), 0 for a leaf,
-// -1 after error 100242 (a space in a component unless allowSpace, or a
-// result that does not fit the buffer).
-int32_t Obj_ResolvePath(char* out, const char* path, const char* curPath, bool allowSpace);
-
 // Lookup modes of Obj_FindByPath; kObjFindQuiet may be or-ed in so that a
 // missing group component answers null without error 100230 (queries).
 constexpr int kObjFindLeaf = 0;
@@ -94,8 +89,6 @@ ObjNode* Obj_FindByPath(ObjNode* root, const char* path, int mode);
 ObjNode* Obj_FindGroupByPath(const char* path, ObjNode* start, bool quiet = false);
 // The group child of `node` with that name, or null.
 ObjNode* Obj_FindChild(ObjNode* node, const char* name, size_t len);
-// Start of the last component of a resolved path (after the last '/').
-const char* Obj_LastComponent(const char* path);
 
 // ---- Links --------------------------------------------------------------
 // Links `node` under `parent` before the first child with a strictly greater

@@ -1,6 +1,6 @@
 // Start-up of the four object trees: the root nodes, then each tree's own
 // first nodes through the maker its subsystem registered.
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/objtree.h"
 #include "vm/task.h"
 

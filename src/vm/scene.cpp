@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "files/files.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 SceneTable g_SceneTable;

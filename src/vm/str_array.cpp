@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/math.h"
 #include "vm/vm.h"
 

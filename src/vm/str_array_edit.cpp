@@ -2,9 +2,8 @@
 // reset of variables by group (id 16).
 #include <string>
 
-#include "graphics/cg_setup.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/math.h"
 #include "vm/vm.h"
 

@@ -1,14 +1,14 @@
 // System variables (numbers below 1000): computed when read. This file holds
 // the numbers whose state the VM core owns, hands the task and call-frame
 // numbers (48, 53-69) to the flow code and the clock, counter, mouse and key
-// numbers to the shell; numbers whose subsystems are not built read 0 or "".
+// numbers to the shell through g_SysVarShellHook; numbers whose subsystems are not built read 0 or "".
 #include <cstring>
 
-#include "shell/frame.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 uint32_t g_SysVarCountValue = 0;
+SysVarGetFn g_SysVarShellHook = nullptr;
 
 namespace {
 constexpr int64_t kEngineVersion = 480;
@@ -25,7 +25,7 @@ const Variable* UserVar(uint64_t ref) {
 int64_t SysVar_Get(uint32_t number, int64_t index) {
   int64_t flow;
   if (SysVar_GetFlow(int32_t(number), index, &flow)) return flow;
-  if (SysVar_GetShell(int32_t(number), index, &flow)) return flow;
+  if (g_SysVarShellHook && g_SysVarShellHook(int32_t(number), index, &flow)) return flow;
   switch (number) {
     case 49: return 999;
     case 50:  // the int64 value of element 0 of the variable in the upper half

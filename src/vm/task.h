@@ -120,6 +120,10 @@ extern MsgStepFn g_MsgStepTaskHook;
 // null the step gate only steps.
 using VmPauseWaitFn = int32_t (*)();
 extern VmPauseWaitFn g_VmPauseWaitHook;
+// Asks the player a yes/no question over the main window (engine shell);
+// 1 for yes. While null the answer is no.
+using VmAskYesNoFn = int (*)(const char* textSjis);
+extern VmAskYesNoFn g_VmAskYesNoHook;
 
 // ---- Tasks ------------------------------------------------------------------
 // A zeroed record with IF frame 0, call frame 1 and LOOP frame 0, both run

@@ -5,10 +5,11 @@
 
 #include "platform/text.h"
 #include "platform/window.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/task.h"
 
 uint8_t g_DebugCornerMask = 0;
+VmAskYesNoFn g_VmAskYesNoHook = nullptr;
 
 namespace {
 constexpr uint64_t kDebugSampleEvery = 1024;
@@ -32,8 +33,7 @@ void Vm_DebugCountCommand() {
   g_DebugCornerMask |= CornerBit(x, y, g_DesktopMetrics.width, g_DesktopMetrics.height);
   if (g_DebugCornerMask != 15) return;
   g_DebugCornerMask = 0;
-  if (!g_WndUi.askYesNo) return;
+  if (!g_VmAskYesNoHook) return;
   static const std::string kAsk = Text_Utf8ToSjis("終了します。よろしいですか？");
-  WindowRec* w0 = g_WindowRecs[0];
-  if (g_WndUi.askYesNo(w0 ? w0->handle : nullptr, kAsk.c_str(), g_WinConfig.windowTitle.c_str()) == 1) g_QuitRequested = 1;
+  if (g_VmAskYesNoHook(kAsk.c_str()) == 1) g_QuitRequested = 1;
 }

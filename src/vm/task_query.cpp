@@ -4,7 +4,7 @@
 #include <string>
 
 #include "files/files.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

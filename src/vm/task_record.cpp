@@ -2,7 +2,7 @@
 // the task tree's system nodes.
 #include <new>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/task.h"
 
 namespace {

@@ -3,15 +3,14 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "shell/frame.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/task.h"
 
 CurTask g_CurTask;
 uint64_t g_VmPassCounter = 0;
 uint32_t g_VmPassAgain = 0;
 uint8_t g_VmLastResult = 0;
-uint8_t g_DebugMode = 0;  // declared in shell/shell.h
+uint8_t g_DebugMode = 0;  // declared in base/err.h
 uint64_t g_DebugCmdCount = 0;
 MsgStepFn g_MsgStepTaskHook = nullptr;
 VmPauseWaitFn g_VmPauseWaitHook = nullptr;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

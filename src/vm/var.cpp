@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 VarTable g_VarTable;

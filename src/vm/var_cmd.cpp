@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "files/script_data.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/math.h"
 #include "vm/vm.h"
 

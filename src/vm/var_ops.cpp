@@ -3,7 +3,7 @@
 // and INT64_MIN / -1 (which traps in hardware) gives INT64_MIN, % -1 gives 0.
 #include <cstdint>
 
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 VarOpIntFn VarOp_IntTable[kVarOpCount];

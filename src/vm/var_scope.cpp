@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "files/script_data.h"
-#include "shell/shell.h"
+#include "base/base.h"
 #include "vm/expr_internal.h"
 
 size_t VarDef_Parse(const uint8_t* p, const uint8_t* end, VarDefView* out) {

@@ -1,5 +1,9 @@
-// Script VM: object trees, scenes, tasks, arguments, expressions, variables,
-// flow control. The public face of src/vm/.
+// Script VM (layer 4 of 10: above platform, base and files): object trees,
+// the readers that fill its tables from the compiled data, scenes, tasks,
+// arguments, expressions, variables, flow control and the general
+// commands. Subsystems above it reach in through hooks they install
+// (system variables, message typing, the inactive pause). The public face of
+// src/vm/.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +12,7 @@
 #include "vm/vm_limits.h"
 
 #include "vm/objtree.h"
+#include "vm/script_load.h"
 #include "vm/task.h"
 
 // ---- Command dispatch (args.cpp) ---------------------------------------
@@ -195,6 +200,19 @@ void VarOp_InitTable();
 int VarOp_ApplyInt(uint32_t number, int64_t index, uint8_t op, int64_t v);
 int VarOp_ApplyDouble(uint32_t number, int64_t index, uint8_t op, double v);
 
+// ---- Assignment operators of keyword arguments (cmd_ops.cpp) -------------
+// Shared by the commands of every subsystem that take `+=`-style values.
+// op 0 v; 1 old+v; 2 old-v; 3 old*v; 4 old/v (old when v is 0); else old.
+int64_t Cmd_ApplyOp(int op, int64_t old, int64_t v);
+// As Cmd_ApplyOp; op 1 limited to <= max, op 2 to >= min, ops 3, 4 to both.
+int64_t Cmd_ApplyOpClampMax(int op, int64_t old, int64_t v, int64_t min, int64_t max);
+// As Cmd_ApplyOp; ops 2..4 limited to >= min.
+int64_t Cmd_ApplyOpClampMin(int op, int64_t old, int64_t v, int64_t min);
+
+// ---- Command 14 (cmd_end.cpp) -------------------------------------------
+// Ends the game: the restart byte from id 0 when given, then the quit.
+int32_t Cmd_End();
+
 // ---- System variables (sysvar.cpp) -------------------------------------
 int64_t SysVar_Get(uint32_t number, int64_t index);
 double SysVar_GetDouble(uint32_t number, int64_t index);
@@ -206,3 +224,9 @@ int32_t Expr_GetSystemString(uint32_t number, char* out, int64_t index);
 int SysVar_Assign(uint32_t number, int64_t index, uint8_t op, int64_t v, int* result);
 // The value kept from qvt.qbn for system variable 124.
 extern uint32_t g_SysVarCountValue;
+// Integer system variables that a higher subsystem serves (the shell: the
+// clock and play timers, frame counter, mouse and key counters); false for a
+// number it does not serve. Installed at start-up; while null only the VM's
+// own numbers answer.
+using SysVarGetFn = bool (*)(int32_t number, int64_t index, int64_t* out);
+extern SysVarGetFn g_SysVarShellHook;

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "files/files_limits.h"
+
 // Command numbers 0..118 index g_CmdHandlers.
 constexpr int kCmdCount = 119;
 
@@ -39,7 +41,5 @@ constexpr uint32_t kJumpIndexMask = 0x0FFFFFFFu;
 constexpr int kVmMaxOpenDepth = 63;
 
 // Text sizes in the compiled data files.
-constexpr int kTitleMaxBytes = 128;
 constexpr int kErrnoTextCount = 37;
 constexpr int kCmdTableTailBytes = 256;
-constexpr uint32_t kDataVersion = 480;

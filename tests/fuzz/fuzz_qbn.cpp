@@ -12,6 +12,7 @@
 #include "files/script_data.h"
 #include "shell/shell.h"
 #include "support/script_writer.h"
+#include "shell/startup.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 
@@ -35,7 +36,7 @@ void PrepareScene() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     Pack_InitNameTable();
-    CmdSchema_Init();
+    Sys_RegisterCommands();
     CmdSchema_FillHandlers(g_CmdHandlers);
     g_ConfigDesktopW = 1024;
     g_ConfigDesktopH = 768;

@@ -6,6 +6,7 @@
 
 #include "files/files.h"
 #include "files/formats.h"
+#include "shell/startup.h"
 #include "vm/cmd_schema.h"
 
 namespace fx {
@@ -169,6 +170,7 @@ Scene& Scene::Raw(int cmd, const std::vector<RawDesc>& descs, uint16_t extra) {
 }
 
 Scene& Scene::Cmd(const std::string& name, const std::vector<Arg>& args, uint16_t extra) {
+  Sys_RegisterCommands();  // the table the engine runs with, every subsystem's commands
   int cmd = CmdSchema_Find(name.c_str());
   if (cmd < 0 && name.rfind("cmd", 0) == 0) cmd = std::stoi(name.substr(3));
   if (cmd < 0 || cmd >= 256) throw std::invalid_argument("no command named " + name);

@@ -5,6 +5,7 @@
 
 #include "files/files.h"
 #include "script_writer.h"
+#include "shell/startup.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm_limits.h"
 
@@ -49,6 +50,7 @@ std::string ErrorTextFile(const std::map<uint32_t, std::string>& texts) {
 }
 
 std::string CommandTableFile() {
+  Sys_RegisterCommands();
   std::string s = Header("QVC\0", 480, uint32_t(kCmdCount));
   PutU32(s, 0);
   for (int n = 0; n < kCmdCount; ++n) {

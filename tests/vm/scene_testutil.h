@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/files.h"
+#include "shell/frame.h"
 #include "shell/shell.h"
 #include "support/err_capture.h"
 #include "support/script_writer.h"
@@ -22,6 +23,7 @@ inline int LoadGame(const fx::Game& g) {
   if (!fx::UseStore(g.Build())) return 99;
   if (Obj_CreateSystemRoots() != 0) return 98;
   if (Script_LoadConfig() != 0) return 97;
+  g_SysVarShellHook = SysVar_GetShell;  // clock, counters and keys, as the start-up installs
   return Script_LoadAll();
 }
 

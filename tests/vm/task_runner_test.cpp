@@ -302,6 +302,7 @@ TEST_F(TaskRunner, DebugModeAsksToQuitOnceTheMouseVisitedAllFourCorners) {
   g_DesktopMetrics.width = 800;
   g_DesktopMetrics.height = 600;
   g_WndUi.askYesNo = AnswerYes;
+  g_VmAskYesNoHook = Win_AskYesNoMain;
   MemScene s({Spin});
   AddTask(root, "spin", 1, s);
   const std::pair<int, int> corners[] = {{0, 0}, {8, 591}, {791, 3}, {799, 599}};

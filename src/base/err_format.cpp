@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 void* Mem_AllocZeroed(size_t size) { return std::calloc(1, size ? size : 1); }
 

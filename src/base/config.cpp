@@ -5,7 +5,7 @@
 
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 int g_ProcessArgc = 0;
 char** g_ProcessArgv = nullptr;

@@ -8,7 +8,7 @@
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/text.h"
-#include "shell/shell.h"
+#include "base/base.h"
 
 std::atomic<uint8_t> g_ErrDialogShown{0};
 

@@ -1,5 +1,5 @@
 // Assignment operators of numeric keyword arguments (=, +=, -=, *=, /=).
-#include "graphics/cg_setup.h"
+#include "vm/vm.h"
 
 int64_t Cmd_ApplyOp(int op, int64_t old, int64_t v) {
   // Wrapping arithmetic: a script's overflow must not be undefined behaviour.

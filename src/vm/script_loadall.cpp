@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "files/script_internal.h"
-#include "shell/shell.h"
+#include "vm/script_load.h"
+#include "base/base.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 

@@ -1,7 +1,7 @@
 #include <array>
 #include <cstring>
 
-#include "files/files.h"
+#include "base/helpers.h"
 #include "platform/text.h"
 
 uint32_t Hash_Murmur2(const void* data, size_t len) {

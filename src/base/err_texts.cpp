@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/text.h"
-#include "shell/err_texts.h"
+#include "base/err_texts.h"
 
 namespace {
 

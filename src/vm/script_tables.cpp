@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "files/script_internal.h"
-#include "shell/shell.h"
+#include "vm/script_load.h"
+#include "base/base.h"
 #include "vm/vm.h"
 
 SceneList g_SceneList;

@@ -1,8 +1,6 @@
-// Capabilities of the machine: system code, processors, workers, desktop.
-#include <thread>
-
-#include "platform/displays.h"
-#include "shell/shell.h"
+// Capabilities of the machine as the engine records them: system code,
+// processors, workers, desktop. Sys_ReadCaps (shell) fills them.
+#include "base/base.h"
 
 uint8_t g_OsVersionCode = 255;
 uint8_t g_ProcessorCount = 1;
@@ -26,9 +24,6 @@ constexpr BuildCode kBuildCodes[] = {
     {8250, 90}, {8375, 90}, {9200, 90}, {9374, 91}, {9600, 91},
 };
 
-constexpr int kDefaultDesktopWidth = 1920;
-constexpr int kDefaultDesktopHeight = 1080;
-
 }  // namespace
 
 uint8_t Sys_OsCodeForBuild(uint32_t build) {
@@ -47,21 +42,3 @@ uint8_t Sys_WorkerCountFor(int processors, int maximum) {
 }
 
 int32_t Sys_RecordedRefresh(int hz) { return hz < 60 ? -1 : hz; }
-
-void Sys_ReadCaps() {
-  g_OsVersionCode = Sys_GetOsVersionCode();
-  unsigned cpus = std::thread::hardware_concurrency();
-  g_ProcessorCount = uint8_t(cpus > 255 ? 255 : cpus == 0 ? 1 : cpus);
-  g_WorkerCount = Sys_WorkerCountFor(g_ProcessorCount, g_MaxWorkers);
-  std::vector<PlatDisplay> displays = PlatDisplay_List();
-  if (displays.empty()) {
-    // No display: a common desktop size, so fitting and limits still work.
-    g_DesktopMetrics = {kDefaultDesktopWidth, kDefaultDesktopHeight, 32, 60};
-  } else {
-    const PlatDisplay& d = displays[0];
-    int w = d.desktop.width > 0 ? d.desktop.width : d.w;
-    int h = d.desktop.height > 0 ? d.desktop.height : d.h;
-    g_DesktopMetrics = {w, h, d.desktop.bpp, Sys_RecordedRefresh(d.desktop.hz)};
-  }
-  Screen_EnumMonitors();
-}

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/text.h"
-#include "shell/err_texts.h"
-#include "shell/shell.h"
+#include "base/err_texts.h"
+#include "base/base.h"
 
 std::atomic<uint8_t> g_QuitRequested{0};
 std::atomic<uint8_t> g_ShutdownRequested{0};

@@ -1,9 +1,9 @@
-// Shift-JIS aware name helpers of the file lookup. Names are lower-cased and
+// Shift-JIS aware name helpers. Names are lower-cased and
 // separators unified before every hash or comparison; a trail byte is never
 // taken for a letter or a separator.
 #include <cstring>
 
-#include "files/files.h"
+#include "base/helpers.h"
 #include "platform/text.h"
 
 void Str_ToLowerSjisN(char* s, size_t len) {

@@ -1,11 +1,10 @@
-// Presentation of each window's composed frame: 1:1, or scaled into the
-// screen buffer and shown at the letter-box offsets.
+// Presentation of each window's composed frame: 1:1, or scaled by the
+// renderer's scalers into the screen buffer and shown at the letter-box
+// offsets.
 #include "graphics/graphics.h"
 #include "platform/present.h"
 #include "render/render.h"
 #include "shell/shell.h"
-
-LetterBox g_LetterBox;
 
 namespace {
 
