@@ -26,6 +26,15 @@ StartupTraceFn g_StartupTraceHook = nullptr;
 
 namespace {
 
+// A start-up step whose result says it failed stops the start with 100010
+// (a failed allocation), so the engine never ends without saying why. Where
+// the failing part reported its own cause first, that report is the one
+// the dialog shows; this one only sets the quit flag again.
+int Startup_Fail() {
+  Err_Show(100010, 1);
+  return -1;
+}
+
 int StepConfig() {
   Cfg_ReadCommandLine();
   Cfg_ReadUserSettings();
@@ -102,10 +111,7 @@ int StepDataDir() {
   return 0;
 }
 
-int StepTables() {
-  Sys_InitTables();
-  return 0;
-}
+int StepTables() { return Sys_InitTables(); }
 
 int StepTempProbe() {
   Sys_ProbeTempFile();
@@ -120,7 +126,7 @@ int StepBinResource() {
 }
 
 int StepWindowRecords() {
-  if (Win_CreateMain() != 0) return -1;
+  if (Win_CreateMain() != 0) return Startup_Fail();
   Plat_SetWndProc(Win_Proc);
   return 0;
 }
@@ -199,16 +205,17 @@ int StepTimerPeriod() {
 // The object trees. The layer tree's first layer "W0" is window 0's root;
 // it is made here when no maker of the layer tree did it.
 int StepObjectRoots() {
-  if (Obj_CreateSystemRoots() != 0) return 0;  // reported; the first frame quits
+  if (Obj_CreateSystemRoots() != 0) return Startup_Fail();
   WindowRec* rec = g_WindowRecs[0];
   ObjTreeRoot& tree = g_TreeRoots[kTreeLayer];
-  if (rec->layerSet || !tree.root) return 0;
+  if (rec->layerSet) return 0;
+  if (!tree.root) return Startup_Fail();
   LayerImage* r = Obj_GetImageRecord(tree.root);
-  if (!r || Img_SetSize(r, rec->logicalW, rec->logicalH, nullptr) != 0) return 0;
+  if (!r || Img_SetSize(r, rec->logicalW, rec->logicalH, nullptr) != 0) return Startup_Fail();
   std::strcpy(tree.curPath, "W0");
-  if (!Cg_Create("W0", rec->logicalW, rec->logicalH, 0, 0)) return 0;
-  rec->layerSet = Obj_FindByPath(tree.root, "W0", kObjFindGroup | kObjFindQuiet);
-  return 0;
+  if (!Cg_Create("W0", rec->logicalW, rec->logicalH, 0, 0)) return Startup_Fail();
+  Win_SetShownRoot(rec, Obj_FindByPath(tree.root, "W0", kObjFindGroup | kObjFindQuiet));
+  return rec->layerSet ? 0 : Startup_Fail();
 }
 
 int StepJoysticks() {
@@ -233,10 +240,7 @@ int StepScripts() {
   return 0;
 }
 
-int StepWorkers() {
-  Thread_StartWorkers();
-  return 0;
-}
+int StepWorkers() { return Thread_StartWorkers(); }
 
 int StepFrameThread() { return Thread_StartFrameThread(); }
 
@@ -288,6 +292,10 @@ bool Startup_ReplaceStep(const char* name, StartupStepFn fn) {
 
 int Sys_Startup() {
   g_AppRunning = 1;  // until the message loop takes the quit
+  // A start in a process that already ran the engine (a test program)
+  // begins like a fresh one.
+  g_QuitRequested = 0;
+  g_ShutdownRequested = 0;
   for (int i = 0; i < kStepCount; ++i) {
     if (g_StartupTraceHook) g_StartupTraceHook(g_Steps[i].name);
     StartupStepFn fn = g_Replaced[i] ? g_Replaced[i] : g_Steps[i].fn;

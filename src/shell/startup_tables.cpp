@@ -52,8 +52,10 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterText();
 }
 
-void Sys_InitTables() {
-  if (g_TablesBuilt) return;
+void Sys_ForgetTables() { g_TablesBuilt = false; }
+
+int Sys_InitTables() {
+  if (g_TablesBuilt) return 0;
   g_TablesBuilt = true;
   std::srand(unsigned(std::time(nullptr)));
   Rand_Seed(Clock_Ms32());
@@ -68,8 +70,14 @@ void Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   g_SysVarShellHook = SysVar_GetShell;
-  Msg_CreateRecord();
-  Font_EnumFaces();
+  // Every message command works on the current message record: without it
+  // the engine cannot run a script.
+  if (Msg_CreateRecord() != 0 || Font_EnumFaces() != 0) {
+    g_TablesBuilt = false;
+    Err_Show(100010, 1);
+    return -1;
+  }
+  return 0;
 }
 
 // A file is created and removed again in the data folder; a folder that
@@ -96,5 +104,9 @@ int32_t Res_GetBinSize() { return int32_t(sizeof kBinResource148); }
 void Timer_BeginPeriod() {}
 void Timer_EndPeriod() {}
 
-void Thread_StartWorkers() { Gfx_StartWorkers(g_WorkerCount); }
+int Thread_StartWorkers() {
+  if (Gfx_StartWorkers(g_WorkerCount) == 0) return 0;
+  Err_Show(100010, 1);
+  return -1;
+}
 

@@ -191,6 +191,8 @@ void Wnd_InitDibHeader(WindowRec* rec);
 // 1 created, 0 failed. showCmd and className are kept for the call's shape.
 int Win_Create(WindowRec* rec, int showCmd, const char* classNameSjis, const char* titleSjis);
 void Win_DestroyAll();                      // shut-down and tests
+// Makes `node` the window's shown root and marks its record as shown.
+void Win_SetShownRoot(WindowRec* rec, ObjNode* node);
 void Win_ClearShownRoot(ObjNode* node);     // a released layer no longer shows
 
 // Frame sizes of the window's current style (measured the same way always).
