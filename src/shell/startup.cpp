@@ -23,6 +23,7 @@
 #include "vm/vm.h"
 
 StartupTraceFn g_StartupTraceHook = nullptr;
+uint8_t g_StartupEndedEarly = 0;
 
 namespace {
 
@@ -74,6 +75,7 @@ int StepSettingsSwitch() {
     std::string text = Text_Utf8ToSjis(kProgram + " を起動できませんでした。");
     Sys_MessageBoxF(kCaption.c_str(), "%s", text.c_str());
   }
+  g_StartupEndedEarly = 1;
   return -1;
 }
 
@@ -81,6 +83,7 @@ int StepInfoSwitch() {
   if (g_Args.count < 1 || !Startup_IsSwitch(g_Args.args[1], "/info")) return 0;
   g_ErrCaption = "License Information";
   Err_Show(100000, 1);
+  g_StartupEndedEarly = 1;
   return -1;
 }
 
@@ -96,11 +99,10 @@ int StepPackIndex() {
 int StepFolderLock() {
   if (g_HasAppendedData) return 0;
   if (!Boot_TakeFolderLock()) {
-    Boot_ActivateRunningInstance(g_InstanceName);
     Boot_ReleaseMutexes();
+    g_StartupEndedEarly = 1;
     return -1;
   }
-  Boot_ReleaseMutex(1);
   return 0;
 }
 
@@ -191,6 +193,7 @@ int StepMainWindow() {
     Sys_MessageBoxF(kCaption.c_str(), "%s", kText.c_str());
     return -1;
   }
+  Win_FitAfterCreate(rec);
   PlatCursor_Show(false);
   PlatCursor_Show(true);
   return 0;
@@ -296,6 +299,7 @@ int Sys_Startup() {
   // begins like a fresh one.
   g_QuitRequested = 0;
   g_ShutdownRequested = 0;
+  g_StartupEndedEarly = 0;
   for (int i = 0; i < kStepCount; ++i) {
     if (g_StartupTraceHook) g_StartupTraceHook(g_Steps[i].name);
     StartupStepFn fn = g_Replaced[i] ? g_Replaced[i] : g_Steps[i].fn;

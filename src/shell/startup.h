@@ -15,6 +15,10 @@
 // (App_RequestQuit already called). Every result is followed by
 // Boot_Shutdown.
 int Sys_Startup();
+// Set when the start-up stopped on purpose rather than by a failure (the
+// settings and licence switches, a second copy in the folder): the process
+// then ends with 0.
+extern uint8_t g_StartupEndedEarly;
 // Builds the engine-wide tables once per process (a second call does
 // nothing) and registers every command with the command schema. 0, or -1
 // after 100010 when the message record cannot be made.

@@ -246,6 +246,10 @@ void Win_OnGetMinMaxInfo(WindowRec* rec);
 // Client size that keeps the aspect after a windowed resize to (w, h).
 void Win_SnapClient(int32_t logicalW, int32_t logicalH, int32_t* w, int32_t* h);
 void Win_OnSize(WindowRec* rec);
+// The size rules once, right after the main window is made (a new window
+// gets no size event of its own): limited to the desktop at the picture's
+// aspect, and centred again in the work area when that changed its size.
+void Win_FitAfterCreate(WindowRec* rec);
 void Win_OnPosChanged(WindowRec* rec);
 void Win_OnMove(WindowRec* rec);
 

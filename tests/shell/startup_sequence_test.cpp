@@ -207,7 +207,7 @@ TEST(StartupBuffer, HalvesToTheDesktopWhenLarger) {
   }
 }
 
-TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBuffer) {
+TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBufferThenTheFittedWindow) {
   game.Cfg().width = 1920;
   game.Cfg().height = 1080;
   g_FakeDesktopW = 1280;
@@ -216,8 +216,9 @@ TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBuffer) {
   ASSERT_EQ(Start(), 0);
   EXPECT_EQ(g_ScreenBuffer.width, 640);
   EXPECT_EQ(g_ScreenBuffer.height, 512);
-  EXPECT_EQ(g_Screen.shownW, 640);
-  EXPECT_EQ(g_Screen.shownH, 512);
+  // Then the window's size rules: the desktop's width at the aspect.
+  EXPECT_EQ(g_Screen.shownW, 1280);
+  EXPECT_EQ(g_Screen.shownH, 720);
   EXPECT_EQ(g_WindowRecs[0]->logicalW, 1920);
 }
 
