@@ -196,6 +196,8 @@ int StepMainWindow() {
   Win_FitAfterCreate(rec);
   PlatCursor_Show(false);
   PlatCursor_Show(true);
+  // A screen saver takes no typed text: the input method is detached.
+  if (g_ScreenSaverMode) Plat_SetTextInput(false);
   return 0;
 }
 

@@ -70,6 +70,7 @@ int Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   g_SysVarShellHook = SysVar_GetShell;
+  g_ErrDialogOpenHook = Cursor_ShowForDialog;
   // Every message command works on the current message record: without it
   // the engine cannot run a script.
   if (Msg_CreateRecord() != 0 || Font_EnumFaces() != 0) {

@@ -293,6 +293,8 @@ void Input_JoyKeys(int j, bool answered, uint32_t x, uint32_t y, uint32_t button
 extern std::atomic<uint8_t> g_CursorShown;    // 1 at start
 extern std::atomic<uint8_t> g_CursorPending;  // 0 none, 1 show, 2 hide
 void Cursor_RequestShow();
+// Shows the cursor at once for a dialog (the error dialog's hook).
+void Cursor_ShowForDialog();
 void Cursor_ApplyPending();
 // Auto-hide step of the frame (main window record, frame time).
 void Cursor_UpdateAutoHide(WindowRec* rec, uint32_t frameTime, bool menuShown);

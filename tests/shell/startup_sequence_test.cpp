@@ -222,6 +222,16 @@ TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBufferThenTheFittedWind
   EXPECT_EQ(g_WindowRecs[0]->logicalW, 1920);
 }
 
+// A screen saver covers the desktop and takes no typed text.
+TEST_F(StartupSeq, ScreenSaverModeTakesTheDesktopAndDetachesTheInputMethod) {
+  g_ScreenSaverMode = 1;
+  ASSERT_EQ(Start(), 0);
+  g_ScreenSaverMode = 0;
+  EXPECT_EQ(g_WindowRecs[0]->logicalW, g_DesktopMetrics.width);
+  EXPECT_FALSE(Plat_IsTextInputOn());
+  Plat_SetTextInput(true);
+}
+
 TEST(StartupTables, AreBuiltOnce) {
   Pix_InitOps(1, 1);
   Sys_InitTables();
