@@ -351,14 +351,17 @@ TEST_F(Effects, MoveCarriesAnEmotePlayerAndNotifiesTheHost) {
   g_CgOpHooks.moveEmote = [](LayerImage* f, LayerImage* t) { from = f, to = t; };
   fx::Scene& s = Main();
   LoadLayer(s, "src", 1, "cg\\src.png");
+  s.Cmd("wait", {{"frames", fx::Int(1)}});
   s.Cmd("cgop", {T("path", "src"), A("num", 1), T("path2", "dst"), A("num2", 1), A("copypixels", 1)});
   Idle(s);
   ASSERT_TRUE(Load({{"cg\\src.png", imgfix::WritePng(imgfix::Pattern(4, 4, true))}}));
+  Frames(1);
   int player = 0;
   LayerImage* a = Rec("src.1");
+  ASSERT_NE(nullptr, a);
   a->kind = 2;
   a->emotePlayer = &player;
-  Frames(1);
+  Frames(3);
   LayerImage* b = Rec("dst.1");
   ASSERT_TRUE(b);
   EXPECT_EQ(2u, b->kind);

@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -54,7 +55,19 @@ class CgOpScene : public fx::GameTest {
     g_QuitRequested = 0;
     saved_ = g_CgOpHooks;
   }
-  void TearDown() override { g_CgOpHooks = saved_; }
+  // The layers a test made go again, so the next test of the same process
+  // starts from the system layers alone.
+  void TearDown() override {
+    g_CgOpHooks = saved_;
+    g_FullRedraw = 0;
+    g_QuitRequested = 0;
+    if (!root) return;
+    for (ObjNode* c = root->first; c;) {
+      ObjNode* next = c->next;
+      if (std::find(system_.begin(), system_.end(), c) == system_.end()) Obj_Release(c);
+      c = next;
+    }
+  }
 
   // Loads the game with the extra files and gives the layer root a canvas.
   bool Load(const fx::Files& extra) {
@@ -66,6 +79,8 @@ class CgOpScene : public fx::GameTest {
     EXPECT_EQ(0, Script_LoadAll());
     if (::testing::Test::HasFailure()) return false;
     root = g_TreeRoots[kTreeLayer].root;
+    system_.clear();
+    for (ObjNode* c = root->first; c; c = c->next) system_.push_back(c);
     LayerImage* r = Obj_GetImageRecord(root);
     return r && Img_SetSize(r, 16, 16, nullptr) == 0;
   }
@@ -86,6 +101,7 @@ class CgOpScene : public fx::GameTest {
 
  private:
   CgOpHooks saved_{};
+  std::vector<ObjNode*> system_;
 };
 
 // Arguments of one command 2 instruction.
