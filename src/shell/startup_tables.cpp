@@ -15,6 +15,8 @@
 #include "shell/shell.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
+#include "shell/wincmd.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
 #include "vm/math.h"
@@ -53,6 +55,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
   CmdSchema_RegisterCgOps();
+  CmdSchema_RegisterWindows();
 }
 
 void Sys_InitTables() {
@@ -75,6 +78,7 @@ void Sys_InitTables() {
   Font_EnumFaces();
   Font_InstallCgHooks();
   Cg_SetFrameScalers(Present_ScaleThreaded, Present_ScaleFiltered, Present_ScaleThreaded2);
+  Sys_KeepDirectXVersion();
 }
 
 // A file is created and removed again in the data folder; a folder that
