@@ -56,8 +56,12 @@ int Cg_CheckFrameFile(const uint8_t* data, size_t size) {
   uint32_t n = U32(data + kOffCount);
   if (n < 1 || n > kMaxFrames || kOffTables + 12 * uint64_t(n) > size) return -1;
   bool alpha = U32(data + kOffAlpha) == 1;
+  // Streams lie behind the tables: they are unscrambled in place, which
+  // must never touch the tables still to be read.
+  uint64_t tablesEnd = kOffTables + 12 * uint64_t(n);
   for (uint32_t i = 0; i < n; i++) {
     uint64_t off = U32(data + kOffTables + 4 * i);
+    if (off < tablesEnd) return -1;
     uint64_t end = off + U32(data + kOffTables + 4 * (n + i));
     if (alpha) end += U32(data + kOffTables + 4 * (2 * n + i));
     if (end > size) return -1;

@@ -170,12 +170,13 @@ TEST(CgFrameFile, HeaderChecks) {
   EXPECT_EQ(0, check(good));
   EXPECT_EQ(-1, check(good.substr(0, 31)));
   EXPECT_EQ(-1, check(good.substr(0, good.size() - 1)));  // last stream cut
-  std::string zero = good, many = good, far = good, longer = good;
+  std::string zero = good, many = good, far = good, longer = good, over = good;
+  fx::PatchU32(over, framefile::kOffTables, 0);  // a stream over the tables
   fx::PatchU32(zero, framefile::kOffCount, 0);
   fx::PatchU32(many, framefile::kOffCount, 0x40000000);
   fx::PatchU32(far, framefile::kOffTables + 4, 0xFFFFFFF0u);
   fx::PatchU32(longer, framefile::kOffTables + 12 + 8, 0xFFFFFFFFu);  // colour size 2
-  for (auto* f : {&zero, &many, &far, &longer}) EXPECT_EQ(-1, check(*f));
+  for (auto* f : {&zero, &many, &far, &longer, &over}) EXPECT_EQ(-1, check(*f));
 }
 
 TEST(CgFrameFile, AnAlphaImageOfAnotherSizeIsLeftOut) {
