@@ -67,7 +67,8 @@ void Sys_InitTables() {
   Vm_InstallErrPlace();
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
-  g_SysVarShellHook = SysVar_GetShell;
+  g_SysVarHooks.shell = SysVar_GetShell;
+  Msg_InstallSysVars();
   Msg_CreateRecord();
   Font_EnumFaces();
 }
