@@ -1,21 +1,36 @@
-// Facts about the machine and the user that scripts may read: whether the
-// engine runs with administrator rights, and the physical memory figures.
+// Facts about the machine for the system-information report: the processor
+// (CPUID), physical memory, administrator rights, display names and the
+// sound devices.
 #pragma once
 #include <cstdint>
-#include <string_view>
+#include <string>
+#include <vector>
 
-// True when the process runs as the superuser (effective user id 0).
-bool SysInfo_IsAdmin();
-
-// Physical memory: total and available bytes and the load in percent
-// (100 - 100 * available / total), as a 32-bit program would see them, each
-// byte count capped at 2^31 - 1. All zero when the figures are unknown.
-struct MemoryStatus {
-  int64_t totalBytes = 0;
-  int64_t availBytes = 0;
-  int32_t loadPercent = 0;
+struct PlatCpuInfo {
+  bool hasCpuid = false;
+  std::string vendor;    // "GenuineIntel", ...
+  std::string brand;     // brand string of the extended leaves, blanks trimmed
+  uint32_t family = 0, model = 0;
+  uint32_t featuresEdx = 0, featuresEcx = 0;  // leaf 1
 };
-MemoryStatus SysInfo_Memory();
-// The same figures from the text of a /proc/meminfo file (MemTotal and
-// MemAvailable, in kB; MemFree when MemAvailable is missing).
-MemoryStatus SysInfo_ParseMeminfo(std::string_view text);
+PlatCpuInfo PlatSys_Cpu();
+
+// Total and available physical memory in bytes; false when unknown.
+bool PlatSys_Memory(uint64_t* total, uint64_t* available);
+
+// Whether the process runs with the system's administrator rights (root).
+bool PlatSys_IsAdmin();
+
+// Names of the displays, the primary first (empty when video is not up).
+std::vector<std::string> PlatSys_DisplayNames();
+
+// One sound device as the audio system describes it.
+struct PlatAudioDevice {
+  std::string name;       // UTF-8
+  int32_t channels = 2;
+  int32_t frequency = 44100;
+  int32_t bits = 16;
+};
+// Playback (capture false) or recording devices; false when the audio
+// system cannot list them.
+bool PlatSys_AudioDevices(bool capture, std::vector<PlatAudioDevice>* out);

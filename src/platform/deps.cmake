@@ -1,0 +1,4 @@
+# Window shapes and restacking (src/platform/window_shape.cpp) speak X11 with
+# the Shape extension.
+pkg_check_modules(X11EXT REQUIRED IMPORTED_TARGET x11 xext)
+target_link_libraries(engine PUBLIC PkgConfig::X11EXT)
