@@ -49,6 +49,11 @@ void ShowCursor() {
   Cursor_ApplyPending();
 }
 
+void RequestCursor(bool shown) {
+  g_CursorPending = shown ? 1 : 2;
+  g_CursorShown = shown ? 1 : 0;
+}
+
 // System variables 15 (dropped files) and 115, 116 (screen size) before the
 // clock, mouse and key numbers.
 bool ShellSysVars(int32_t n, int64_t index, int64_t* out) {
@@ -72,5 +77,6 @@ void Shell_InstallVmHooks() {
   g_VmHostHooks.mainWindowActive = MainWindowActive;
   g_VmHostHooks.setLogicalSize = SetLogicalSize;
   g_VmHostHooks.showCursor = ShowCursor;
+  g_VmHostHooks.requestCursor = RequestCursor;
   g_SysVarHooks.shell = ShellSysVars;
 }

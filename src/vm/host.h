@@ -23,6 +23,9 @@ struct VmHostHooks {
   void (*setLogicalSize)(int32_t width, int32_t height) = nullptr;
   // Shows the cursor now (before a box or dialog opens).
   void (*showCursor)() = nullptr;
+  // Asks for the cursor shown (true) or hidden (false) at the next frame,
+  // when the mouse-keys option of command 50 changes.
+  void (*requestCursor)(bool shown) = nullptr;
 };
 extern VmHostHooks g_VmHostHooks;
 

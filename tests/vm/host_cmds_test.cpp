@@ -237,3 +237,20 @@ TEST(HostCmds, StoppingTimerTwoForFiveSecondsTakesFiveSecondsOffIt) {
 }
 
 }  // namespace
+
+namespace {
+std::vector<int> g_CursorCalls;
+TEST(HostCmds, MouseKeysChangeRequestsTheCursor) {
+  g_VmHostHooks.requestCursor = [](bool shown) { g_CursorCalls.push_back(shown ? 1 : 0); };
+  g_InputOptions.mouseKeys = 1;
+  HostRun r([](fx::Scene& s) {
+    s.Cmd("inputopt", {{"mousekeys", fx::Int(0)}});
+    s.Cmd("inputopt", {{"mousekeys", fx::Int(0)}});
+    s.Cmd("inputopt", {{"mousekeys", fx::Int(1)}});
+  });
+  ASSERT_EQ(r.loaded, 0);
+  EXPECT_EQ(g_CursorCalls, (std::vector<int>{0, 1}));
+  g_VmHostHooks.requestCursor = nullptr;
+  g_InputOptions.mouseKeys = 1;
+}
+}  // namespace
