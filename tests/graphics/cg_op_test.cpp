@@ -214,6 +214,7 @@ TEST_F(CgSwap, SwapTradesPlacesNamesAndPositions) {
 
 TEST_F(CgSwap, GroupAndLeafKeepTheirOwnHashBits) {
   gfxtest::InitGraphics();
+  ObjNode* saved = g_TreeRoots[kTreeLayer].root;
   ObjNode* rt = gfxtest::MakeRoot(8, 8);
   ObjNode* g = gfxtest::MakeLayer(rt, "grp", true, 2, 2, 0, 1);
   ObjNode* l = gfxtest::MakeLayer(rt, "leaf", false, 2, 2, 0, 2);
@@ -223,10 +224,12 @@ TEST_F(CgSwap, GroupAndLeafKeepTheirOwnHashBits) {
   EXPECT_EQ(kObjHashGroupBit, g->hash & kObjHashGroupBit);
   EXPECT_EQ(0u, l->hash & kObjHashGroupBit);
   Obj_DeleteTree(rt);
+  g_TreeRoots[kTreeLayer].root = saved;
 }
 
 TEST_F(CgSwap, ASwapThatWouldDuplicateANameIsRefused) {
   gfxtest::InitGraphics();
+  ObjNode* saved = g_TreeRoots[kTreeLayer].root;
   ObjNode* rt = gfxtest::MakeRoot(8, 8);
   ObjNode* g1 = gfxtest::MakeLayer(rt, "g1", true, 2, 2, 0, 1);
   ObjNode* g2 = gfxtest::MakeLayer(rt, "g2", true, 2, 2, 0, 2);
@@ -240,6 +243,7 @@ TEST_F(CgSwap, ASwapThatWouldDuplicateANameIsRefused) {
   EXPECT_TRUE(errs.Has(101297));
   EXPECT_STREQ("x", x->name);
   Obj_DeleteTree(rt);
+  g_TreeRoots[kTreeLayer].root = saved;
   g_QuitRequested = 0;
 }
 

@@ -237,9 +237,15 @@ class CgRotate : public ::testing::Test {
  protected:
   void SetUp() override {
     gfxtest::InitGraphics();
+    saved = g_TreeRoots[kTreeLayer].root;
     root = gfxtest::MakeRoot(16, 16);
   }
-  void TearDown() override { Obj_DeleteTree(root); }
+  // The layer tree of the scene tests is put back for the next test.
+  void TearDown() override {
+    Obj_DeleteTree(root);
+    g_TreeRoots[kTreeLayer].root = saved;
+  }
+  ObjNode* saved = nullptr;
   ObjNode* Layer(const char* name, int w, int h) {
     ObjNode* n = gfxtest::MakeLayer(root, name, false, w, h, 0);
     LayerImage* r = Layer_Record(n);
