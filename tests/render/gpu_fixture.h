@@ -1,0 +1,150 @@
+// GPU tests: a device on EGL without a display (Mesa's llvmpipe), a small
+// window-0 layer tree, the message boxes recorded, and a processor
+// reference of the same tree. Skipped where no EGL display exists.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/graphics.h"
+#include "platform/gpu.h"
+#include "platform/msgbox.h"
+#include "platform/text.h"
+#include "render/gpu.h"
+#include "../graphics/layer_fixture.h"
+
+namespace gputest {
+
+using namespace gfxtest;
+
+inline bool GpuAvailable() {
+  static int available = -1;
+  if (available < 0) {
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    GlContextInfo info;
+    available = PlatGl_CreateContext(&info) == 0 ? 1 : 0;
+    PlatGl_DestroyContext();
+  }
+  return available == 1;
+}
+
+inline ObjNode*& Window0() {
+  static ObjNode* root = nullptr;
+  return root;
+}
+
+class GpuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!GpuAvailable()) GTEST_SKIP() << "no EGL display";
+    InitGraphics();
+    g_QuitRequested = 0;
+    g_D3dMode = D3dMode();
+    g_GpuFilterSettings = GpuFilterSettings();
+    g_GpuDrawLayer = nullptr;
+    Window0() = nullptr;
+    g_GpuShellHooks = GpuShellHooks();
+    g_GpuShellHooks.resetRequest = &resetRequest_;
+    g_GpuShellHooks.window0Root = [] { return Window0(); };
+    g_GpuShellHooks.window0Size = [](int32_t* w, int32_t* h) {
+      LayerImage* r = Layer_Record(Window0());
+      *w = r ? int32_t(r->width) : 0;
+      *h = r ? int32_t(r->height) : 0;
+    };
+    Gpu_InstallHooks();
+    MsgBox_SetRecorder([this](const MsgBoxRequest& req) {
+      boxes_.push_back(req.text);
+      return 1;
+    });
+  }
+  void TearDown() override {
+    Gpu_ReleaseAll();
+    PlatGl_ClearFaults();
+    MsgBox_SetRecorder({});
+    g_GpuShellHooks = GpuShellHooks();
+    g_GpuDrawLayer = nullptr;
+    g_D3dMode = D3dMode();
+  }
+
+  // Full-GPU mode with a device for a w x h window 0; the root also gets
+  // the transfer layer "out" that the frame is read back into.
+  void StartFullGpu(int w, int h) {
+    root_ = MakeRoot(w, h);
+    Window0() = root_;
+    out_ = MakeLayer(root_, "out", false, w, h, 0, 1000);
+    g_GpuDrawLayer = out_;
+    g_D3dMode.FullGpu = 1;
+    ASSERT_EQ(0, D3d_Init());
+  }
+  // A textured layer at (x, y) uploaded to the device.
+  ObjNode* AddTextured(const std::string& name, int w, int h, uint32_t fill, int x, int y,
+                       int64_t key) {
+    ObjNode* n = MakeLayer(root_, name, false, w, h, fill, key);
+    LayerImage* r = Layer_Record(n);
+    r->x = x, r->y = y, r->x100 = x * 100, r->y100 = y * 100;
+    r->alphaMode = 1;
+    r->kind = 1;
+    EXPECT_EQ(0, QV_PASTESPRITE(r, 0, 0, 0));
+    return n;
+  }
+  // Draws the GPU frame; the transfer layer's pixels.
+  std::vector<uint8_t> GpuFrame() {
+    EXPECT_EQ(0, D3d_PresentFrame());
+    return Pixels(Layer_Record(out_));
+  }
+  // The same tree composed on the processor: textured layers as images,
+  // the transfer layer hidden.
+  std::vector<uint8_t> CpuFrame() {
+    std::vector<std::pair<LayerImage*, uint32_t>> kinds;
+    for (ObjNode* c = root_->first; c; c = c->next) {
+      LayerImage* r = Layer_Record(c);
+      kinds.push_back({r, r->kind});
+      r->kind = 0;
+    }
+    LayerImage* out = Layer_Record(out_);
+    uint8_t visible = out->visible;
+    out->visible = 0;
+    MarkWholeTree(root_);
+    EXPECT_EQ(0, ComposeRoot(root_));
+    out->visible = visible;
+    for (auto& k : kinds) k.first->kind = k.second;
+    return Pixels(Layer_Record(root_));
+  }
+  int Boxes(const char* utf8) const {
+    std::string want = Text_Utf8ToSjis(utf8);
+    int n = 0;
+    for (const std::string& b : boxes_) n += b == want;
+    return n;
+  }
+
+  std::atomic<uint8_t> resetRequest_{0};
+  std::vector<std::string> boxes_;
+  ObjNode* root_ = nullptr;
+  ObjNode* out_ = nullptr;
+};
+
+// Largest difference over the colour bytes, the mean absolute difference,
+// and whether the boxes of pixels that differ from `base` agree.
+struct FrameDiff {
+  int maxDiff = 0;
+  double meanDiff = 0;
+};
+inline FrameDiff CompareRgb(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  FrameDiff d;
+  size_t n = 0;
+  double sum = 0;
+  for (size_t i = 0; i + 4 <= a.size() && i + 4 <= b.size(); i += 4)
+    for (int c = 0; c < 3; ++c) {
+      int v = std::abs(int(a[i + c]) - int(b[i + c]));
+      d.maxDiff = std::max(d.maxDiff, v);
+      sum += v;
+      ++n;
+    }
+  d.meanDiff = n ? sum / double(n) : 0;
+  return d;
+}
+
+}  // namespace gputest
