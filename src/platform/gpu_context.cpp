@@ -11,16 +11,17 @@
 
 namespace {
 
+// The display is opened once and kept for the run: terminating it would
+// unload the driver, which a reset would only load again.
 struct EglContext {
   EGLDisplay display = EGL_NO_DISPLAY;
   EGLContext context = EGL_NO_CONTEXT;
   GlApiKind api = GlApiKind::None;
   ~EglContext() {
-    if (context != EGL_NO_CONTEXT) {
+    if (context == EGL_NO_CONTEXT) return;
+    if (eglGetCurrentContext() == context)
       eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-      eglDestroyContext(display, context);
-    }
-    if (display != EGL_NO_DISPLAY) eglTerminate(display);
+    eglDestroyContext(display, context);
   }
 };
 std::unique_ptr<EglContext> g_Context;
@@ -35,6 +36,8 @@ bool HasClientExtension(const char* name) {
 }
 
 EGLDisplay OpenDisplay() {
+  static EGLDisplay opened = EGL_NO_DISPLAY;
+  if (opened != EGL_NO_DISPLAY) return opened;
   EGLDisplay d = EGL_NO_DISPLAY;
   if (HasClientExtension("EGL_MESA_platform_surfaceless"))
     d = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
@@ -42,6 +45,7 @@ EGLDisplay OpenDisplay() {
   if (d == EGL_NO_DISPLAY) return d;
   EGLint major = 0, minor = 0;
   if (!eglInitialize(d, &major, &minor)) return EGL_NO_DISPLAY;
+  opened = d;
   return d;
 }
 

@@ -57,6 +57,7 @@ TEST_P(GpuCompare, MatchesTheCompositor) {
   FrameDiff d = CompareRgb(gpu, cpu);
   EXPECT_LE(d.maxDiff, c.tolerance) << c.name;
   EXPECT_LT(d.meanDiff, 0.5) << c.name;
+  DumpFrames(c.name, cpu, gpu, 40, 24, d.maxDiff > c.tolerance || d.meanDiff >= 0.5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, GpuCompare,
@@ -81,6 +82,7 @@ TEST_F(GpuTest, TilesMeetAndTheLastTileStopsAtTheLayer) {
   std::vector<uint8_t> cpu = CpuFrame();
   FrameDiff d = CompareRgb(gpu, cpu);
   EXPECT_EQ(0, d.maxDiff);
+  DumpFrames("tiles", cpu, gpu, 700, 300, d.maxDiff != 0);
   EXPECT_EQ(Px(9, 9, 9, 0) & 0xFFFFFF, Rgb(At(gpu, 700, 650, 100)));  // right of the layer
   EXPECT_EQ(Px(9, 9, 9, 0) & 0xFFFFFF, Rgb(At(gpu, 700, 100, 290)));  // below it
 }
@@ -207,6 +209,39 @@ TEST_F(GpuTest, MaskRuleShowsHighBlueBytesFirst) {
     EXPECT_NEAR(c.left, int(gpu[0]), 2) << "level " << c.level;
     EXPECT_NEAR(c.right, int(gpu[4]), 2) << "level " << c.level;
   }
+}
+
+// A mask without a gradient weighs the whole layer by its level, as the
+// compositor does; the mask's own colours are not drawn.
+TEST_F(GpuTest, MaskWithoutGradientIsAFlatWeight) {
+  StartFullGpu(1, 1);
+  AddTextured("bg", 1, 1, Px(0, 0, 0, 255), 0, 0, 1);
+  ObjNode* rule = AddTextured("rule", 1, 1, Px(0, 250, 0, 255), 0, 0, 0);
+  Layer_Record(rule)->visible = 0;
+  ObjNode* n = AddTextured("top", 1, 1, Px(200, 0, 0, 255), 0, 0, 2);
+  LayerImage* r = Layer_Record(n);
+  ASSERT_NE(nullptr, r);
+  std::snprintf(r->maskPath, sizeof r->maskPath, "%s", "rule");
+  r->maskGradient = 0;
+  r->maskLevel = 127;
+  std::vector<uint8_t> gpu = GpuFrame();
+  EXPECT_NEAR(100, int(gpu[0]), 2);
+  EXPECT_EQ(0, int(gpu[1]));
+  std::vector<uint8_t> cpu = CpuFrame();
+  EXPECT_LE(CompareRgb(gpu, cpu).maxDiff, 2);
+}
+
+// With 16-bit textures the frame is still read back whole (the targets
+// stay 32-bit); the layers lose only their low bits.
+TEST_F(GpuTest, SixteenBitTexturesStillReadBack) {
+  g_D3dMode.Textures16Bit = 1;
+  StartFullGpu(8, 4);
+  ObjNode* bg = AddTextured("bg", 8, 4, 0, 0, 0, 1);
+  Gradient(Layer_Record(bg));
+  ASSERT_EQ(0, QV_PASTESPRITE(Layer_Record(bg), 0, 0, 0));
+  std::vector<uint8_t> gpu = GpuFrame();
+  std::vector<uint8_t> cpu = CpuFrame();
+  EXPECT_LE(CompareRgb(gpu, cpu).maxDiff, 9);
 }
 
 TEST_F(GpuTest, CrossFadeMovesFromTheLayerToTheSecond) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -61,6 +62,11 @@ class GpuTest : public ::testing::Test {
     });
   }
   void TearDown() override {
+    if (root_) {
+      Layer_InstallTreeHooks();
+      Obj_DeleteTree(root_);
+      g_TreeRoots[kTreeLayer].root = nullptr;
+    }
     Gpu_ReleaseAll();
     PlatGl_ClearFaults();
     MsgBox_SetRecorder({});
@@ -145,6 +151,29 @@ inline FrameDiff CompareRgb(const std::vector<uint8_t>& a, const std::vector<uin
     }
   d.meanDiff = n ? sum / double(n) : 0;
   return d;
+}
+
+// Writes expected, actual and difference pictures (opaque PNGs, the
+// difference scaled up) beside the test binaries, for a failed comparison
+// or when GPU_TEST_DUMP is set.
+inline void DumpFrames(const std::string& name, const std::vector<uint8_t>& expected,
+                       const std::vector<uint8_t>& actual, int w, int h, bool failed) {
+  if (!failed && !std::getenv("GPU_TEST_DUMP")) return;
+  std::vector<uint8_t> diff(expected.size());
+  for (size_t i = 0; i < diff.size() && i < actual.size(); ++i)
+    diff[i] = uint8_t(std::min(255, std::abs(int(expected[i]) - int(actual[i])) * 32));
+  const std::pair<const char*, const std::vector<uint8_t>*> pics[] = {
+      {"expected", &expected}, {"actual", &actual}, {"diff", &diff}};
+  for (const auto& p : pics) {
+    LayerImage rec;
+    if (Img_SetSize(&rec, w, h, nullptr) != 0) return;
+    std::memcpy(rec.pixels, p.second->data(), std::min(p.second->size(), size_t(w) * h * 4));
+    rec.alphaMode = 0;
+    std::string path = std::string(TEST_BINARY_DIR) + "/gpu_" + name + "_" + p.first + ".png";
+    Img_SavePng(&rec, path.c_str(), 6);
+    std::free(rec.pixels);
+    rec.pixels = nullptr;
+  }
 }
 
 }  // namespace gputest

@@ -96,14 +96,29 @@ TEST_F(GpuReset, FailedResetFallsBackToTheProcessorForGood) {
 // layers after it keep theirs.
 TEST_F(GpuReset, FailedReuploadLeavesTheLaterLayersTheirTextures) {
   StartScene();
-  PlatGl_InjectFault(GlFault::ResetOnce);
-  // After the reset's own targets ("Render", "GetSS", the back buffer):
+  // After the reset's own targets (the back buffer, "Render", "GetSS"):
   // the textures of bg, then a.
   PlatGl_InjectFault(GlFault::TexImage, 4);
-  GpuFrame();
+  EXPECT_EQ(0, D3d_ResetDevice());
   EXPECT_TRUE(Tex_HasTiles(Layer_Record(bg_)));
+  EXPECT_FALSE(Tex_HasTiles(Layer_Record(a_)));
   EXPECT_TRUE(Tex_HasTiles(Layer_Record(b_)));
   EXPECT_EQ(1, g_D3dMode.FullGpu);
+}
+
+// A layer outside window 0's tree keeps its texture record over a reset;
+// releasing it later must not delete a texture of the new device that
+// happens to carry the same name.
+TEST_F(GpuReset, StaleTexturesAreNotDeletedOnTheNewDevice) {
+  StartFullGpu(16, 8);
+  ObjNode* other = MakeLayer(nullptr, "other", false, 4, 4, Px(1, 1, 1, 255));
+  ASSERT_EQ(0, QV_PASTESPRITE(Layer_Record(other), 0, 0, 0));
+  bg_ = AddTextured("bg", 16, 8, Px(30, 60, 90, 255), 0, 0, 1);
+  std::vector<uint8_t> before = GpuFrame();
+  ASSERT_EQ(0, D3d_ResetDevice());
+  EXPECT_FALSE(Tex_HasTiles(Layer_Record(other)));
+  Obj_Release(other);
+  EXPECT_EQ(before, GpuFrame());
 }
 
 TEST_F(GpuReset, FailedUploadReleasesTheTilesMade) {
