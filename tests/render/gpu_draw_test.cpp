@@ -190,24 +190,25 @@ TEST_F(GpuTest, LayerWithoutAlphaChannelIsOpaqueAsOnTheProcessor) {
 // The rule transition: the mask's blue byte decides, high bytes first; at
 // level 0 nothing shows and at 256 everything does.
 TEST_F(GpuTest, MaskRuleShowsHighBlueBytesFirst) {
-  StartFullGpu(2, 1);
-  AddTextured("bg", 2, 1, Px(0, 0, 0, 255), 0, 0, 1);
-  ObjNode* rule = MakeLayer(root_, "rule", false, 2, 1, 0, 0);
+  StartFullGpu(3, 1);
+  AddTextured("bg", 3, 1, Px(0, 0, 0, 255), 0, 0, 1);
+  ObjNode* rule = MakeLayer(root_, "rule", false, 3, 1, 0, 0);
   LayerImage* m = Layer_Record(rule);
   m->visible = 0;
-  SetPx(m, 0, 0, Px(255, 0, 0, 255));  // blue high, red low
-  SetPx(m, 1, 0, Px(0, 0, 255, 255));  // blue low, red high
-  ObjNode* n = AddTextured("top", 2, 1, Px(200, 200, 200, 255), 0, 0, 2);
+  SetPx(m, 0, 0, Px(255, 0, 255, 255));  // blue and red high
+  SetPx(m, 1, 0, Px(0, 0, 0, 255));      // both low
+  SetPx(m, 2, 0, Px(255, 0, 0, 255));    // blue high, red low
+  ObjNode* n = AddTextured("top", 3, 1, Px(200, 200, 200, 255), 0, 0, 2);
   LayerImage* r = Layer_Record(n);
   ASSERT_NE(nullptr, r);
   std::snprintf(r->maskPath, sizeof r->maskPath, "%s", "rule");
   r->maskGradient = 2;
-  struct { int level; uint8_t left, right; } cases[] = {{0, 0, 0}, {128, 200, 0}, {256, 200, 200}};
+  struct { int level; uint8_t shown[3]; } cases[] = {
+      {0, {0, 0, 0}}, {128, {199, 0, 199}}, {256, {199, 199, 199}}};
   for (auto& c : cases) {
     r->maskLevel = int16_t(c.level);
     std::vector<uint8_t> gpu = GpuFrame();
-    EXPECT_NEAR(c.left, int(gpu[0]), 2) << "level " << c.level;
-    EXPECT_NEAR(c.right, int(gpu[4]), 2) << "level " << c.level;
+    for (int x = 0; x < 3; ++x) EXPECT_NEAR(c.shown[x], int(gpu[x * 4]), 2) << "level " << c.level << " x " << x;
   }
 }
 
