@@ -3,8 +3,7 @@
 // the start-up with that result, and the shut-down frees what was made.
 //
 // Steps whose subsystem is not in this engine yet (the sound device and
-// thread, the GPU device, the animated-character host, the menus, the
-// compiler link, the system-information report) are not in the table; the
+// thread, the GPU device, the animated-character host) are not in the table; the
 // platform's no-ops (common controls, desktop composition, the input-method
 // detach, the optional library) have nothing to do here.
 #include <cstring>
@@ -19,8 +18,10 @@
 #include "platform/window.h"
 #include "render/render.h"
 #include "shell/frame.h"
+#include "shell/link.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
 #include "vm/vm.h"
 
 StartupTraceFn g_StartupTraceHook = nullptr;
@@ -96,11 +97,14 @@ int StepFolderLock() {
   return 0;
 }
 
-// The compiler link is not built: the data folder is the executable's for
-// loose and packaged data alike.
+// Packaged data live beside the executable; loose data are compiled and
+// handed over by the compiler, which also names their folder.
 int StepDataDir() {
-  g_DataDir = g_ExeDir;
-  return 0;
+  if (g_DataPackaged) {
+    g_DataDir = g_ExeDir;
+    return 0;
+  }
+  return Compiler_Run() == 0 ? 0 : -1;
 }
 
 int StepTables() {
@@ -225,6 +229,12 @@ int StepStartClock() {
   return 0;
 }
 
+// With GPU drawing the machine's facts go to the trace hook.
+int StepSysInfo() {
+  if (g_RenderSettings.fullGpu || g_RenderSettings.gpuScaling) SysInfo_Write();
+  return 0;
+}
+
 int StepScripts() {
   if (Script_LoadAll() != 0) {
     App_RequestQuit();
@@ -295,7 +305,8 @@ StartupStep g_Steps[] = {
     {"engineconfig", StepEngineConfig}, {"screenbuffer", StepScreenBuffer},
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
     {"roots", StepObjectRoots},      {"joysticks", StepJoysticks},
-    {"clock", StepStartClock},       {"scripts", StepScripts},
+    {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
+    {"scripts", StepScripts},
     {"workers", StepWorkers},        {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},
     {"gpudevice", StepGpuDevice},
