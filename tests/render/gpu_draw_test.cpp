@@ -215,14 +215,9 @@ TEST_F(GpuTest, MaskRuleShowsHighBlueBytesFirst) {
 // A mask without a gradient weighs the whole layer by its level, as the
 // compositor does; the mask's own colours are not drawn.
 TEST_F(GpuTest, MaskWithoutGradientIsAFlatWeight) {
-  StartFullGpu(1, 1);
-  AddTextured("bg", 1, 1, Px(0, 0, 0, 255), 0, 0, 1);
-  ObjNode* rule = AddTextured("rule", 1, 1, Px(0, 250, 0, 255), 0, 0, 0);
-  Layer_Record(rule)->visible = 0;
-  ObjNode* n = AddTextured("top", 1, 1, Px(200, 0, 0, 255), 0, 0, 2);
-  LayerImage* r = Layer_Record(n);
+  LayerImage* r = PairOverBlack(Px(0, 250, 0, 255), Px(200, 0, 0, 255));
   ASSERT_NE(nullptr, r);
-  std::snprintf(r->maskPath, sizeof r->maskPath, "%s", "rule");
+  std::snprintf(r->maskPath, sizeof r->maskPath, "%s", "partner");
   r->maskGradient = 0;
   r->maskLevel = 127;
   std::vector<uint8_t> gpu = GpuFrame();
@@ -246,14 +241,9 @@ TEST_F(GpuTest, SixteenBitTexturesStillReadBack) {
 }
 
 TEST_F(GpuTest, CrossFadeMovesFromTheLayerToTheSecond) {
-  StartFullGpu(1, 1);
-  AddTextured("bg", 1, 1, Px(0, 0, 0, 255), 0, 0, 1);
-  ObjNode* b = AddTextured("b", 1, 1, Px(0, 200, 0, 255), 0, 0, 0);
-  Layer_Record(b)->visible = 0;
-  ObjNode* n = AddTextured("a", 1, 1, Px(200, 0, 0, 255), 0, 0, 2);
-  LayerImage* r = Layer_Record(n);
+  LayerImage* r = PairOverBlack(Px(0, 200, 0, 255), Px(200, 0, 0, 255));
   ASSERT_NE(nullptr, r);
-  std::snprintf(r->gpuName, sizeof r->gpuName, "%s", "b");
+  std::snprintf(r->gpuName, sizeof r->gpuName, "%s", "partner");
   r->opacity = 255;
   struct { uint32_t value; int blue, green; } cases[] = {{0, 199, 0}, {128, 100, 100}, {256, 0, 199}};
   for (auto& c : cases) {

@@ -96,6 +96,14 @@ class GpuTest : public ::testing::Test {
     EXPECT_EQ(0, QV_PASTESPRITE(r, 0, 0, 0));
     return n;
   }
+  // A 1 x 1 window: black background, a hidden textured layer "partner"
+  // (a mask or second layer) and the textured layer "top"; top's record.
+  LayerImage* PairOverBlack(uint32_t partnerFill, uint32_t topFill) {
+    StartFullGpu(1, 1);
+    AddTextured("bg", 1, 1, Px(0, 0, 0, 255), 0, 0, 1);
+    Layer_Record(AddTextured("partner", 1, 1, partnerFill, 0, 0, 0))->visible = 0;
+    return Layer_Record(AddTextured("top", 1, 1, topFill, 0, 0, 2));
+  }
   // Draws the GPU frame; the transfer layer's pixels.
   std::vector<uint8_t> GpuFrame() {
     EXPECT_EQ(0, D3d_PresentFrame());
