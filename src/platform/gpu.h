@@ -108,6 +108,7 @@ enum class GlFault : uint8_t {
   Shader,         // a shader does not compile
   ReadPixels,     // the read-back fails
   Target,         // the framebuffer of a target is incomplete
+  DesktopGl,      // no desktop context: ES 3.0 is taken
   Count,
 };
 // Makes the fault happen once, after `skip` calls of its kind succeeded.

@@ -98,7 +98,9 @@ int PlatGl_CreateContext(GlContextInfo* info) {
   ctx->display = OpenDisplay();
   if (ctx->display == EGL_NO_DISPLAY) return -1;
   bool robust = false;
+  bool noDesktop = GlApi_FaultFires(GlFault::DesktopGl);
   for (bool es : {false, true}) {
+    if (!es && noDesktop) continue;
     ctx->context = TryContext(ctx->display, es, &robust);
     if (ctx->context == EGL_NO_CONTEXT) continue;
     int version = epoxy_gl_version();

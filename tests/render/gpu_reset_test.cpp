@@ -49,6 +49,19 @@ TEST_F(GpuReset, ResetReportedWhileGpuScaledNeitherResetsNorDraws) {
   EXPECT_EQ(before, Pixels(out));
 }
 
+// Full-GPU mode without a transfer layer: the frame entry does nothing,
+// not even the look at the device.
+TEST_F(GpuReset, NoTransferLayerNoFrame) {
+  StartScene();
+  g_GpuDrawLayer = nullptr;
+  uint64_t calls = PlatGl_CallCount();
+  PlatGl_InjectFault(GlFault::ResetOnce);
+  resetRequest_ = 1;
+  EXPECT_EQ(0, D3d_PresentFrame());
+  EXPECT_EQ(calls, PlatGl_CallCount());
+  EXPECT_EQ(1, resetRequest_.load());
+}
+
 TEST_F(GpuReset, ResetRequestIsTakenOnce) {
   StartScene();
   uint32_t gen = Gpu_Generation();
