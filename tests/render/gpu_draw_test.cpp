@@ -279,3 +279,28 @@ TEST_F(GpuTest, ProcessorImagesAndHiddenLayersAreNotDrawn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The compositor hands window 0's full redraw to the GPU frame, and then
+// composes the read-back transfer layer like any processor image.
+TEST_F(GpuTest, CompositorDrawsTheGpuFrameThroughTheTransferLayer) {
+  StartFullGpu(4, 2);
+  AddTextured("bg", 4, 2, Px(10, 20, 30, 255), 0, 0, 1);
+  AddTextured("dot", 1, 1, Px(200, 100, 50, 255), 2, 1, 2);
+  ASSERT_TRUE(g_CompHooks.gpuDrawingOn());
+  g_FullRedraw = 1;
+  uint8_t presented = 0;
+  CompWindow w;
+  w.index = 0;
+  w.root = root_;
+  w.showAtFirstFrame = 1;
+  w.presented = &presented;
+  ASSERT_EQ(0, Comp_DrawWindow(w));
+  EXPECT_EQ(0, g_FullRedraw);
+  LayerImage* rr = Layer_Record(root_);
+  EXPECT_EQ(0x1E140Au, GetPx(rr, 0, 0) & 0xFFFFFF);
+  EXPECT_EQ(0x3264C8u, GetPx(rr, 2, 1) & 0xFFFFFF);
+}
+
+}  // namespace
