@@ -3,8 +3,7 @@
 // the start-up with that result, and the shut-down frees what was made.
 //
 // Steps whose subsystem is not in this engine yet (the sound device and
-// thread, the GPU device, the animated-character host, the menus, the
-// compiler link, the system-information report) are not in the table; the
+// thread, the GPU device, the animated-character host) are not in the table; the
 // platform's no-ops (common controls, desktop composition, the input-method
 // detach, the optional library) have nothing to do here.
 #include <cstring>
@@ -17,9 +16,12 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "render/render.h"
 #include "shell/frame.h"
+#include "shell/link.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
 #include "vm/vm.h"
 
 StartupTraceFn g_StartupTraceHook = nullptr;
@@ -106,11 +108,14 @@ int StepFolderLock() {
   return 0;
 }
 
-// The compiler link is not built: the data folder is the executable's for
-// loose and packaged data alike.
+// Packaged data live beside the executable; loose data are compiled and
+// handed over by the compiler, which also names their folder.
 int StepDataDir() {
-  g_DataDir = g_ExeDir;
-  return 0;
+  if (g_DataPackaged) {
+    g_DataDir = g_ExeDir;
+    return 0;
+  }
+  return Compiler_Run() == 0 ? 0 : -1;
 }
 
 int StepTables() { return Sys_InitTables(); }
@@ -236,6 +241,12 @@ int StepStartClock() {
   return 0;
 }
 
+// With GPU drawing the machine's facts go to the trace hook.
+int StepSysInfo() {
+  if (g_RenderSettings.fullGpu || g_RenderSettings.gpuScaling) SysInfo_Write();
+  return 0;
+}
+
 int StepScripts() {
   if (Script_LoadAll() != 0) {
     App_RequestQuit();
@@ -261,6 +272,37 @@ int StepPlayTimers() {
   return 0;
 }
 
+// The renderer's copies of the drawing mode follow the fall-back.
+void SyncDrawingMode() {
+  g_WinConfig.gpuScaled = g_D3dMode.GpuScaled;
+  g_WinConfig.fullGpu = g_D3dMode.FullGpu;
+  g_WinConfig.cpuFiltered = g_D3dMode.CpuFiltered;
+}
+
+// The GPU device comes last, once the drawing mode is settled. A device
+// that cannot be made is the renderer's fall-back, never a failed start.
+int StepGpuDevice() {
+  const RenderSettings& r = g_RenderSettings;
+  D3dMode& m = g_D3dMode;
+  m.FullGpu = r.fullGpu;
+  m.GpuScaled = r.gpuScaling;
+  m.GpuFilter = r.presentMode;
+  m.CpuFiltered = r.cpuScaleChoice;
+  m.Textures16Bit = r.textures16Bit;
+  m.TileMaxWidth = r.tileMaxWidth;
+  m.TileMaxHeight = r.tileMaxHeight;
+  g_GpuShellHooks.resetRequest = &g_D3dResetRequest;
+  g_GpuShellHooks.modeChanged = SyncDrawingMode;
+  g_GpuShellHooks.window0Root = [] { return g_WindowRecs[0] ? g_WindowRecs[0]->layerSet : nullptr; };
+  g_GpuShellHooks.window0Size = [](int32_t* w, int32_t* h) {
+    *w = g_WindowRecs[0] ? g_WindowRecs[0]->logicalW : 0;
+    *h = g_WindowRecs[0] ? g_WindowRecs[0]->logicalH : 0;
+  };
+  int r0 = Gpu_StartupStep();
+  SyncDrawingMode();
+  return r0;
+}
+
 StartupStep g_Steps[] = {
     {"config", StepConfig},          {"pixelops", StepPixelOps},
     {"caps", StepCaps},              {"osversion", StepOsVersion},
@@ -272,9 +314,11 @@ StartupStep g_Steps[] = {
     {"engineconfig", StepEngineConfig}, {"screenbuffer", StepScreenBuffer},
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
     {"roots", StepObjectRoots},      {"joysticks", StepJoysticks},
-    {"clock", StepStartClock},       {"scripts", StepScripts},
+    {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
+    {"scripts", StepScripts},
     {"workers", StepWorkers},        {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},
+    {"gpudevice", StepGpuDevice},
 };
 constexpr int kStepCount = int(sizeof g_Steps / sizeof g_Steps[0]);
 StartupStepFn g_Replaced[kStepCount] = {};

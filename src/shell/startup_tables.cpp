@@ -7,12 +7,16 @@
 #include <cstring>
 #include <ctime>
 
+#include "graphics/cg_op.h"
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
 #include "platform/clock.h"
+#include "render/render.h"
 #include "shell/shell.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
+#include "shell/wincmd.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
 #include "vm/math.h"
@@ -50,6 +54,8 @@ void Sys_RegisterCommands() {
   s_done = true;
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
+  CmdSchema_RegisterCgOps();
+  CmdSchema_RegisterWindows();
 }
 
 void Sys_ForgetTables() { g_TablesBuilt = false; }
@@ -69,7 +75,8 @@ int Sys_InitTables() {
   Vm_InstallErrPlace();
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
-  g_SysVarShellHook = SysVar_GetShell;
+  Shell_InstallVmHooks();
+  Msg_InstallSysVars();
   g_ErrDialogOpenHook = Cursor_ShowForDialog;
   // Every message command works on the current message record: without it
   // the engine cannot run a script.
@@ -78,6 +85,9 @@ int Sys_InitTables() {
     Err_Show(100010, 1);
     return -1;
   }
+  Font_InstallCgHooks();
+  Cg_SetFrameScalers(Present_ScaleThreaded, Present_ScaleFiltered, Present_ScaleThreaded2);
+  Sys_KeepDirectXVersion();
   return 0;
 }
 
