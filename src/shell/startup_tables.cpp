@@ -74,6 +74,7 @@ void Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   Shell_InstallVmHooks();
+  Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
   Msg_CreateRecord();
   Font_EnumFaces();
