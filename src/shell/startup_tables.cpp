@@ -9,6 +9,7 @@
 
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/clock.h"
 #include "shell/shell.h"
 #include "shell/frame.h"
@@ -53,6 +54,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
   CmdSchema_RegisterWindows();
+  CmdSchema_RegisterMedia();
 }
 
 void Sys_InitTables() {
@@ -71,6 +73,8 @@ void Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   g_SysVarShellHook = SysVar_GetShell;
+  g_MediaWindowHook = Media_FillWindow0;
+  Media_InstallHooks();
   Msg_CreateRecord();
   Font_EnumFaces();
   Sys_KeepDirectXVersion();
