@@ -72,7 +72,8 @@ void Sys_InitTables() {
   Vm_InstallErrPlace();
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
-  g_SysVarShellHook = SysVar_GetShell;
+  Shell_InstallVmHooks();
+  Msg_InstallSysVars();
   g_MediaWindowHook = Media_FillWindow0;
   Media_InstallHooks();
   Msg_CreateRecord();
