@@ -7,10 +7,12 @@
 #include <cstring>
 #include <ctime>
 
+#include "graphics/cg_op.h"
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
 #include "media/media.h"
 #include "platform/clock.h"
+#include "render/render.h"
 #include "shell/shell.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
@@ -53,6 +55,7 @@ void Sys_RegisterCommands() {
   s_done = true;
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
+  CmdSchema_RegisterCgOps();
   CmdSchema_RegisterWindows();
   CmdSchema_RegisterMedia();
 }
@@ -78,6 +81,8 @@ void Sys_InitTables() {
   Media_InstallHooks();
   Msg_CreateRecord();
   Font_EnumFaces();
+  Font_InstallCgHooks();
+  Cg_SetFrameScalers(Present_ScaleThreaded, Present_ScaleFiltered, Present_ScaleThreaded2);
   Sys_KeepDirectXVersion();
 }
 
