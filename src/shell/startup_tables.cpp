@@ -76,6 +76,7 @@ void Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   Shell_InstallVmHooks();
+  Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
   g_MediaWindowHook = Media_FillWindow0;
   Media_InstallHooks();
