@@ -10,6 +10,7 @@
 #include "graphics/cg_op.h"
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/clock.h"
 #include "render/render.h"
 #include "shell/shell.h"
@@ -56,6 +57,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterText();
   CmdSchema_RegisterCgOps();
   CmdSchema_RegisterWindows();
+  CmdSchema_RegisterMedia();
 }
 
 void Sys_ForgetTables() { g_TablesBuilt = false; }
@@ -76,7 +78,10 @@ int Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   Shell_InstallVmHooks();
+  Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
+  g_MediaWindowHook = Media_FillWindow0;
+  Media_InstallHooks();
   g_ErrDialogOpenHook = Cursor_ShowForDialog;
   // Every message command works on the current message record: without it
   // the engine cannot run a script.
