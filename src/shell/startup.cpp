@@ -11,6 +11,7 @@
 #include "files/files.h"
 #include "files/script_data.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/process.h"
@@ -222,6 +223,14 @@ int StepJoysticks() {
   return 0;
 }
 
+// The animated-character library, when one is installed; without it the
+// feature is off.
+int StepEmote() {
+  Emote_LoadDriver();
+  Media_InstallHooks();
+  return 0;
+}
+
 int StepStartClock() {
   Frame_ResetClock();
   Frame_ResetDriver();
@@ -305,6 +314,7 @@ StartupStep g_Steps[] = {
     {"engineconfig", StepEngineConfig}, {"screenbuffer", StepScreenBuffer},
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
     {"roots", StepObjectRoots},      {"joysticks", StepJoysticks},
+    {"emote", StepEmote},
     {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
     {"scripts", StepScripts},
     {"workers", StepWorkers},        {"framethread", StepFrameThread},

@@ -10,6 +10,7 @@
 #include "graphics/cg_op.h"
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/clock.h"
 #include "render/render.h"
 #include "shell/shell.h"
@@ -56,6 +57,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterText();
   CmdSchema_RegisterCgOps();
   CmdSchema_RegisterWindows();
+  CmdSchema_RegisterMedia();
 }
 
 void Sys_InitTables() {
@@ -74,7 +76,10 @@ void Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   Shell_InstallVmHooks();
+  Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
+  g_MediaWindowHook = Media_FillWindow0;
+  Media_InstallHooks();
   Msg_CreateRecord();
   Font_EnumFaces();
   Font_InstallCgHooks();

@@ -54,7 +54,7 @@ TEST_F(StartupSeq, RunsEveryStepInOrder) {
       "config",     "pixelops",    "caps",         "osversion",    "packnames",
       "qvcfg",      "info",        "packindex",    "folderlock",   "datadir",
       "tables",     "tempprobe",   "binresource",  "windows",      "engineconfig",
-      "screenbuffer", "mainwindow", "timerperiod", "roots",        "joysticks",
+      "screenbuffer", "mainwindow", "timerperiod", "roots",        "joysticks",   "emote",
       "clock",      "sysinfo",     "scripts",      "workers",      "framethread",
       "screenmode", "playtimers",  "gpudevice"};
   EXPECT_EQ(g_Trace, want);
