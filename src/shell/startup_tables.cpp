@@ -62,8 +62,10 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterQueryObject();
 }
 
-void Sys_InitTables() {
-  if (g_TablesBuilt) return;
+void Sys_ForgetTables() { g_TablesBuilt = false; }
+
+int Sys_InitTables() {
+  if (g_TablesBuilt) return 0;
   g_TablesBuilt = true;
   std::srand(unsigned(std::time(nullptr)));
   Rand_Seed(Clock_Ms32());
@@ -82,11 +84,18 @@ void Sys_InitTables() {
   Msg_InstallSysVars();
   g_MediaWindowHook = Media_FillWindow0;
   Media_InstallHooks();
-  Msg_CreateRecord();
-  Font_EnumFaces();
+  g_ErrDialogOpenHook = Cursor_ShowForDialog;
+  // Every message command works on the current message record: without it
+  // the engine cannot run a script.
+  if (Msg_CreateRecord() != 0 || Font_EnumFaces() != 0) {
+    g_TablesBuilt = false;
+    Err_Show(100010, 1);
+    return -1;
+  }
   Font_InstallCgHooks();
   Cg_SetFrameScalers(Present_ScaleThreaded, Present_ScaleFiltered, Present_ScaleThreaded2);
   Sys_KeepDirectXVersion();
+  return 0;
 }
 
 // A file is created and removed again in the data folder; a folder that
@@ -113,5 +122,9 @@ int32_t Res_GetBinSize() { return int32_t(sizeof kBinResource148); }
 void Timer_BeginPeriod() {}
 void Timer_EndPeriod() {}
 
-void Thread_StartWorkers() { Gfx_StartWorkers(g_WorkerCount); }
+int Thread_StartWorkers() {
+  if (Gfx_StartWorkers(g_WorkerCount) == 0) return 0;
+  Err_Show(100010, 1);
+  return -1;
+}
 
