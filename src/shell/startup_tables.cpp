@@ -20,6 +20,7 @@
 #include "shell/wincmd.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
+#include "vm/host.h"
 #include "vm/math.h"
 #include "vm/vm.h"
 
@@ -58,6 +59,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterCgOps();
   CmdSchema_RegisterWindows();
   CmdSchema_RegisterMedia();
+  CmdSchema_RegisterQueryObject();
 }
 
 void Sys_ForgetTables() { g_TablesBuilt = false; }
