@@ -13,6 +13,7 @@
 #include "shell/shell.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "sound/sound.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
 #include "vm/math.h"
@@ -50,6 +51,7 @@ void Sys_RegisterCommands() {
   s_done = true;
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
+  CmdSchema_RegisterSound();
 }
 
 void Sys_InitTables() {
