@@ -16,6 +16,7 @@
 #include "files/save.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "sound/sound.h"
 
 int g_ShutdownStuckThreads = 0;
 
@@ -81,6 +82,7 @@ void Boot_ShutdownAll() {
   Thread_ReleaseFrameThread(frameEnded);
   bool workersEnded = frameEnded && Shutdown_RunBounded(Gfx_StopWorkers, kThreadEndWaitMs);
   if (frameEnded && !workersEnded) ReportStuck("a pixel worker");
+  Snd_ReleaseDevice(soundEnded);
 
   if (const char* shot = std::getenv(kScreenshotEnv); shot && *shot && frameEnded)
     Frame_SaveLastFrame(shot);

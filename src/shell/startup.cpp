@@ -2,8 +2,7 @@
 // of steps run in order. Each step returns 0 to go on; any other value stops
 // the start-up with that result, and the shut-down frees what was made.
 //
-// Steps whose subsystem is not in this engine yet (the sound device and
-// thread, the GPU device, the animated-character host, the menus, the
+// Steps whose subsystem is not in this engine yet (the GPU device, the animated-character host, the menus, the
 // compiler link, the system-information report) are not in the table; the
 // platform's no-ops (common controls, desktop composition, the input-method
 // detach, the optional library) have nothing to do here.
@@ -20,6 +19,7 @@
 #include "shell/frame.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "sound/sound.h"
 #include "vm/vm.h"
 
 StartupTraceFn g_StartupTraceHook = nullptr;
@@ -211,6 +211,32 @@ int StepObjectRoots() {
   return 0;
 }
 
+// What the sound thread's focus pause follows.
+SndFocusInputs SoundFocusInputs() {
+  SndFocusInputs in;
+  in.runWhenInactive = g_RunWhenInactive != 0;
+  in.inactivePaused = g_InactivePaused != 0;
+  WindowRec* rec = g_WindowRecs[0];
+  in.mainActive = !rec || rec->active != 0;
+  return in;
+}
+
+// The sound device. A game that requires sound does not start without it;
+// otherwise it runs silent.
+int StepSound() {
+  g_SndFocusHook = SoundFocusInputs;
+  if (g_SoundMode == 0) return 0;
+  if (Snd_Init()) {
+    g_SoundMode = 1;
+    return 0;
+  }
+  bool required = g_SoundMode == 2;
+  g_SoundMode = 0;
+  return required ? -1 : 0;
+}
+
+int StepSoundThread() { return Snd_Start() == 0 ? 0 : -1; }
+
 int StepJoysticks() {
   g_JoystickEnabled = uint8_t(Input_InitJoysticks());
   g_InputOptions.joysticks = g_JoystickEnabled;
@@ -262,9 +288,11 @@ StartupStep g_Steps[] = {
     {"binresource", StepBinResource}, {"windows", StepWindowRecords},
     {"engineconfig", StepEngineConfig}, {"screenbuffer", StepScreenBuffer},
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
-    {"roots", StepObjectRoots},      {"joysticks", StepJoysticks},
+    {"roots", StepObjectRoots},      {"sound", StepSound},
+    {"joysticks", StepJoysticks},
     {"clock", StepStartClock},       {"scripts", StepScripts},
-    {"workers", StepWorkers},        {"framethread", StepFrameThread},
+    {"workers", StepWorkers},        {"soundthread", StepSoundThread},
+    {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},
 };
 constexpr int kStepCount = int(sizeof g_Steps / sizeof g_Steps[0]);
