@@ -101,12 +101,11 @@ void Snd_ForgetNodeLocked(const ObjNode* node) {
 }
 
 void Snd_PostStopAndWait(ObjNode* node) {
-  SoundRec* rec = Snd_Record(node);
   int slot = Snd_Post(node, kSndReqStop, 0);
   // The done flag of the stop (not only state 0) says that no earlier
-  // request for the node is still waiting.
+  // request for the node is still waiting. A refused stop is not waited
+  // for: the node is released here instead.
   if (slot >= 0) Snd_WaitDone(slot);
-  else Snd_WaitStopped(rec);
   std::lock_guard<std::mutex> lock(g_SoundLock);
   // Requests the thread will never take (a refused stop, an ended thread)
   // must not reach the freed node.
