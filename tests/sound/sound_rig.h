@@ -52,6 +52,7 @@ class SoundRig : public fx::GameTest {
     if (t.root) Obj_FreeSubtree(kTreeSound, t.root);
     t.root = nullptr;
     Snd_ReleaseDevice(true);
+    File_StoreClear();
     g_SoundMode = 0;
     g_QuitRequested = 0;
     g_ShutdownRequested = 0;
