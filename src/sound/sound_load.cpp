@@ -169,6 +169,10 @@ int32_t Snd_OpenWav(SoundRec* rec) {
 
 int32_t Snd_CreateDsBuffer(SoundRec* rec, const SndFormat& f) {
   rec->format = f;
+  // A format no buffer can play is refused before its half second is
+  // allocated (a file's rate may claim gigabytes).
+  PlatAudioFormat pf{f.channels, f.bits, f.rate, f.blockAlign};
+  if (!PlatAudio_FormatValid(pf)) return -1120;
   rec->avgBytes = int64_t(f.blockAlign) * f.rate;
   // Halves of whole blocks: a half of an odd byte count would put every
   // sample of the second half off its boundary.
@@ -182,7 +186,6 @@ int32_t Snd_CreateDsBuffer(SoundRec* rec, const SndFormat& f) {
   rec->half = AllocBytes(size_t(rec->halfBytes) + kSndCarryBytes);
   if (!rec->half) return -1090;
   if (!g_DirectSound) return 0;
-  PlatAudioFormat pf{f.channels, f.bits, f.rate, f.blockAlign};
   int32_t res = 0;
   rec->buffer.reset(PlatAudioBuf_Create(g_DirectSound, pf, rec->bufferBytes, &res));
   return rec->buffer ? 0 : -1120;

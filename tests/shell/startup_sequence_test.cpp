@@ -54,9 +54,9 @@ TEST_F(StartupSeq, RunsEveryStepInOrder) {
       "config",     "pixelops",    "caps",         "osversion",    "packnames",
       "qvcfg",      "info",        "packindex",    "folderlock",   "datadir",
       "tables",     "tempprobe",   "binresource",  "windows",      "engineconfig",
-      "screenbuffer", "mainwindow", "timerperiod", "roots",        "joysticks",
-      "clock",      "scripts",     "workers",      "framethread",  "screenmode",
-      "playtimers"};
+      "screenbuffer", "mainwindow", "timerperiod", "roots",        "sound",
+      "joysticks",  "clock",       "scripts",      "workers",      "soundthread",
+      "framethread", "screenmode", "playtimers"};
   EXPECT_EQ(g_Trace, want);
   EXPECT_EQ(g_DataPackaged, 1);  // the configuration came from a pack
   EXPECT_EQ(g_DataDir, g_ExeDir);
