@@ -23,6 +23,7 @@ uint8_t g_DisableDwm = 0;
 uint8_t g_UserSettingsRead = 0;
 RenderSettings g_RenderSettings;
 std::string g_SavePath = "save\\";
+uint8_t g_SavePlace = 0;
 
 namespace {
 
@@ -123,15 +124,19 @@ static std::string EngineFolder(const std::string& host) {
   return s;
 }
 
+std::string Cfg_SaveFolderFor(uint32_t place) {
+  std::string sub = std::string("\\") + kSaveVendor + "_SaveData\\" + kSaveTitle + "\\save\\";
+  switch (place) {
+    case 1: return EngineFolder(Fs_XdgDataDir()) + sub;
+    case 2: return EngineFolder(Fs_DocumentsDir()) + sub;
+    case 3: return EngineFolder(Fs_DocumentsDir()) + "\\My Games" + sub;
+    default: return "save\\";
+  }
+}
+
 void Cfg_ChooseSaveFolder() {
   uint32_t f[kUserSettingsFields];
   uint32_t place = ReadFields(kSaveFolderFile, f) ? f[kSavePlaceField] : 0;
-  std::string sub = std::string("\\") + kSaveVendor + "_SaveData\\" + kSaveTitle + "\\save\\";
-  g_SavePath = "save\\";
-  switch (place) {
-    case 1: g_SavePath = EngineFolder(Fs_XdgDataDir()) + sub; break;
-    case 2: g_SavePath = EngineFolder(Fs_DocumentsDir()) + sub; break;
-    case 3: g_SavePath = EngineFolder(Fs_DocumentsDir()) + "\\My Games" + sub; break;
-    default: break;
-  }
+  g_SavePlace = place <= 3 ? uint8_t(place) : 0;
+  g_SavePath = Cfg_SaveFolderFor(g_SavePlace);
 }

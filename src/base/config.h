@@ -63,6 +63,10 @@ void Cfg_ApplyDrawLevel(int level, bool layeredWindow);
 // Save folder, Shift-JIS engine name ending in '\': "save\" relative to the
 // current folder, or below the data or documents folder.
 extern std::string g_SavePath;
+// The save place chosen by "\qvsfs.dat" (0..3; other values count as 0).
+extern uint8_t g_SavePlace;
+// The save folder of place 0..3 (any other: place 0), as g_SavePath holds it.
+std::string Cfg_SaveFolderFor(uint32_t place);
 
 // Capabilities.
 extern uint8_t g_OsVersionCode;   // 255 here: not a Windows version

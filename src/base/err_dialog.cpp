@@ -166,11 +166,15 @@ void ErrDlg_Show(const char* text) {
   req.text = ErrDlg_SetText(text);
   req.icon = MsgBoxIcon::Error;
   bool editable = g_ErrFile != nullptr;
+  req.owned = true;
+  // On screen the editor button leaves the dialog up, as the dialog's own
+  // procedure does; a recorder answers it like any other button.
   if (g_DebugMode == 1)
-    req.buttons.push_back({kErrDlgEditButton, Label(1), editable, editable, false});
+    req.buttons.push_back({kErrDlgEditButton, Label(1), editable, editable, false, true});
   req.buttons.push_back(
       {kErrDlgCloseButton, Label(0), !(g_DebugMode == 1 && editable), true, true});
-  // A box that cannot stay open re-appears after the editor was started.
+  req.onStayingPress = [](int id) { ErrDlg_Proc(id); };
+  // A box without a screen re-appears after the editor was started.
   for (int turn = 0; turn < 64; ++turn)
     if (ErrDlg_Proc(MsgBox_Show(req))) break;
 }

@@ -24,8 +24,8 @@ void Unlist(std::vector<T*>& list, T* item) {
 
 }  // namespace
 
-PlatAudioDevice& Audio_Device() {
-  static PlatAudioDevice* dev = new PlatAudioDevice();  // never destroyed: the
+PlatSoundDevice& Audio_Device() {
+  static PlatSoundDevice* dev = new PlatSoundDevice();  // never destroyed: the
   return *dev;  // SDL callback may run while static destructors do
 }
 
@@ -39,8 +39,8 @@ PlatAudioBackend PlatAudio_DefaultBackend() {
   return v && std::strcmp(v, "null") == 0 ? PlatAudioBackend::Null : PlatAudioBackend::Sdl;
 }
 
-PlatAudioDevice* PlatAudio_Open(PlatAudioBackend backend, int32_t* result) {
-  PlatAudioDevice& dev = Audio_Device();
+PlatSoundDevice* PlatAudio_Open(PlatAudioBackend backend, int32_t* result) {
+  PlatSoundDevice& dev = Audio_Device();
   int32_t r = kAudioOk;
   {
     std::lock_guard<std::mutex> lock(dev.lock);
@@ -57,30 +57,30 @@ PlatAudioDevice* PlatAudio_Open(PlatAudioBackend backend, int32_t* result) {
   return &dev;
 }
 
-void PlatAudio_Close(PlatAudioDevice* dev) {
+void PlatAudio_Close(PlatSoundDevice* dev) {
   if (!dev || !dev->open) return;
   if (dev->backend == PlatAudioBackend::Sdl) AudioSdl_Close(*dev);
   std::lock_guard<std::mutex> lock(dev->lock);
   dev->open = false;
 }
 
-uint32_t PlatAudio_Rate(const PlatAudioDevice* dev) { return dev ? dev->rate : 0; }
+uint32_t PlatAudio_Rate(const PlatSoundDevice* dev) { return dev ? dev->rate : 0; }
 
-void PlatAudio_Render(PlatAudioDevice* dev, int16_t* out, size_t frames) {
+void PlatAudio_Render(PlatSoundDevice* dev, int16_t* out, size_t frames) {
   if (!dev) return;
   std::lock_guard<std::mutex> lock(dev->lock);
   Audio_MixLocked(*dev, out, frames);
 }
 
-uint64_t PlatAudio_FramesMixed(const PlatAudioDevice* dev) {
+uint64_t PlatAudio_FramesMixed(const PlatSoundDevice* dev) {
   if (!dev) return 0;
-  std::lock_guard<std::mutex> lock(const_cast<PlatAudioDevice*>(dev)->lock);
+  std::lock_guard<std::mutex> lock(const_cast<PlatSoundDevice*>(dev)->lock);
   return dev->mixed;
 }
 
 // ---- Buffers ------------------------------------------------------------
 
-PlatAudioBuffer* PlatAudioBuf_Create(PlatAudioDevice* dev, const PlatAudioFormat& f,
+PlatAudioBuffer* PlatAudioBuf_Create(PlatSoundDevice* dev, const PlatAudioFormat& f,
                                      uint32_t bytes, int32_t* result) {
   int32_t dummy;
   if (!result) result = &dummy;
@@ -112,7 +112,7 @@ PlatAudioBuffer* PlatAudioBuf_Create(PlatAudioDevice* dev, const PlatAudioFormat
 
 void PlatAudioBuf_Release(PlatAudioBuffer* b) {
   if (!b) return;
-  PlatAudioDevice& dev = Audio_Device();
+  PlatSoundDevice& dev = Audio_Device();
   {
     std::lock_guard<std::mutex> lock(dev.lock);
     Unlist(dev.buffers, b);
@@ -226,7 +226,7 @@ int32_t PlatAudioBuf_Lock(PlatAudioBuffer* b, uint32_t offset, uint32_t bytes, P
 
 // ---- Streams ------------------------------------------------------------
 
-PlatAudioStream* PlatAudioStream_Create(PlatAudioDevice* dev, uint16_t channels, uint32_t rate,
+PlatAudioStream* PlatAudioStream_Create(PlatSoundDevice* dev, uint16_t channels, uint32_t rate,
                                         uint32_t capacityFrames) {
   if (!dev || (channels != 1 && channels != 2) || rate < kAudioFreqMin || rate > kAudioFreqMax ||
       capacityFrames == 0 || capacityFrames > kAudioBufferMaxBytes / 4)
@@ -249,7 +249,7 @@ PlatAudioStream* PlatAudioStream_Create(PlatAudioDevice* dev, uint16_t channels,
 
 void PlatAudioStream_Release(PlatAudioStream* s) {
   if (!s) return;
-  PlatAudioDevice& dev = Audio_Device();
+  PlatSoundDevice& dev = Audio_Device();
   {
     std::lock_guard<std::mutex> lock(dev.lock);
     Unlist(dev.streams, s);

@@ -54,31 +54,31 @@ struct PlatAudioFormat {
 bool PlatAudio_FormatValid(const PlatAudioFormat& f);
 
 // ---- Device ---------------------------------------------------------------
-struct PlatAudioDevice;
+struct PlatSoundDevice;
 // Opens the one device; null with *result set when it cannot be opened (a
 // second open while one is open gives kAudioErrAllocated).
-PlatAudioDevice* PlatAudio_Open(PlatAudioBackend backend, int32_t* result);
+PlatSoundDevice* PlatAudio_Open(PlatAudioBackend backend, int32_t* result);
 // Closes the device; its buffers and streams stay valid objects but are no
 // longer heard.
-void PlatAudio_Close(PlatAudioDevice* dev);
+void PlatAudio_Close(PlatSoundDevice* dev);
 // Output rate of the device in Hz.
-uint32_t PlatAudio_Rate(const PlatAudioDevice* dev);
+uint32_t PlatAudio_Rate(const PlatSoundDevice* dev);
 // The backend chosen at start-up: Null when the environment variable
 // TAVREN_AUDIO is "null", else Sdl.
 PlatAudioBackend PlatAudio_DefaultBackend();
 // Mixes the next `frames` stereo frames into `out` (2 x frames samples),
 // moving every play cursor. For the null device (tests, tools); on an SDL
 // device the callback calls the same mixer.
-void PlatAudio_Render(PlatAudioDevice* dev, int16_t* out, size_t frames);
+void PlatAudio_Render(PlatSoundDevice* dev, int16_t* out, size_t frames);
 // Frames mixed since the device opened.
-uint64_t PlatAudio_FramesMixed(const PlatAudioDevice* dev);
+uint64_t PlatAudio_FramesMixed(const PlatSoundDevice* dev);
 
 // ---- Sound buffers --------------------------------------------------------
 struct PlatAudioBuffer;
 // A stopped buffer of `bytes` bytes (a whole number of blocks) filled with
 // silence, at the format's own rate, volume 0, pan 0. Null for a bad format
 // or size (kAudioErrInvalidArg) or without memory.
-PlatAudioBuffer* PlatAudioBuf_Create(PlatAudioDevice* dev, const PlatAudioFormat& f,
+PlatAudioBuffer* PlatAudioBuf_Create(PlatSoundDevice* dev, const PlatAudioFormat& f,
                                      uint32_t bytes, int32_t* result);
 // Stops the buffer and frees it.
 void PlatAudioBuf_Release(PlatAudioBuffer* b);
@@ -138,7 +138,7 @@ int32_t PlatAudioBuf_Lock(PlatAudioBuffer* b, uint32_t offset, uint32_t bytes, P
 // and may use PlatAudioStream_Played as its clock.
 struct PlatAudioStream;
 // Null for a bad channel count (1 or 2) or rate, or without memory.
-PlatAudioStream* PlatAudioStream_Create(PlatAudioDevice* dev, uint16_t channels, uint32_t rate,
+PlatAudioStream* PlatAudioStream_Create(PlatSoundDevice* dev, uint16_t channels, uint32_t rate,
                                         uint32_t capacityFrames);
 void PlatAudioStream_Release(PlatAudioStream* s);
 struct PlatAudioStreamDeleter {

@@ -33,7 +33,7 @@ struct PlatAudioStream {
 
 // The one device. Lives for the process (buffers may outlive an open);
 // `lock` guards every buffer's and stream's state and the lists.
-struct PlatAudioDevice {
+struct PlatSoundDevice {
   std::mutex lock;
   bool open = false;
   PlatAudioBackend backend = PlatAudioBackend::Null;
@@ -44,15 +44,15 @@ struct PlatAudioDevice {
   std::vector<PlatAudioStream*> streams;
   std::vector<int32_t> acc;  // mixing accumulator, 2 x frames
 };
-PlatAudioDevice& Audio_Device();
+PlatSoundDevice& Audio_Device();
 
 // Q16 gain of an attenuation in hundredths of a decibel (-10000 and below
 // give silence).
 int32_t Audio_GainQ16(int32_t mB);
 // Mixes `frames` frames into `out` with the device lock held by the caller.
-void Audio_MixLocked(PlatAudioDevice& dev, int16_t* out, size_t frames);
+void Audio_MixLocked(PlatSoundDevice& dev, int16_t* out, size_t frames);
 
 // SDL backend (audio_sdl.cpp): opens SDL's device and starts its callback;
 // result code.
-int32_t AudioSdl_Open(PlatAudioDevice& dev);
-void AudioSdl_Close(PlatAudioDevice& dev);
+int32_t AudioSdl_Open(PlatSoundDevice& dev);
+void AudioSdl_Close(PlatSoundDevice& dev);

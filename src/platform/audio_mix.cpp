@@ -95,7 +95,7 @@ int32_t Audio_GainQ16(int32_t mB) {
   return int32_t(std::lround(65536.0 * std::pow(10.0, double(mB) / 2000.0)));
 }
 
-void Audio_MixLocked(PlatAudioDevice& dev, int16_t* out, size_t frames) {
+void Audio_MixLocked(PlatSoundDevice& dev, int16_t* out, size_t frames) {
   if (dev.acc.size() < kMixChunk * 2) dev.acc.resize(kMixChunk * 2);
   while (frames > 0) {
     size_t n = std::min(frames, kMixChunk);

@@ -9,7 +9,7 @@
 namespace {
 
 void SDLCALL MixCallback(void* user, Uint8* stream, int len) {
-  auto* dev = static_cast<PlatAudioDevice*>(user);
+  auto* dev = static_cast<PlatSoundDevice*>(user);
   size_t frames = size_t(len) / 4;
   std::lock_guard<std::mutex> lock(dev->lock);
   if (!dev->open) {
@@ -21,7 +21,7 @@ void SDLCALL MixCallback(void* user, Uint8* stream, int len) {
 
 }  // namespace
 
-int32_t AudioSdl_Open(PlatAudioDevice& dev) {
+int32_t AudioSdl_Open(PlatSoundDevice& dev) {
   if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     return kAudioErrNoDriver;
   SDL_AudioSpec want{};
@@ -47,7 +47,7 @@ int32_t AudioSdl_Open(PlatAudioDevice& dev) {
   return kAudioOk;
 }
 
-void AudioSdl_Close(PlatAudioDevice& dev) {
+void AudioSdl_Close(PlatSoundDevice& dev) {
   uint32_t id;
   {
     std::lock_guard<std::mutex> lock(dev.lock);

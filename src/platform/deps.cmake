@@ -1,3 +1,7 @@
+# Window shapes and restacking (src/platform/window_shape.cpp) speak X11 with
+# the Shape extension.
+pkg_check_modules(X11EXT REQUIRED IMPORTED_TARGET x11 xext)
+target_link_libraries(engine PUBLIC PkgConfig::X11EXT)
 # Compressed WAV data to PCM (src/platform/audio_wavdec.cpp) uses libavcodec.
 pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
 target_link_libraries(engine PUBLIC PkgConfig::AVCODEC)

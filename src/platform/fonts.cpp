@@ -374,6 +374,23 @@ int Fonts_CharAdvance(PlatFont* font, const char* sjis, int len) {
   return int((font->face->glyph->advance.x + 32) >> 6);
 }
 
+bool Fonts_LocateUiFace(std::string* file, int* index) {
+  static const std::string kDialogFace = Text_Utf8ToSjis("ＭＳ Ｐゴシック");
+  if (LocateFamily(Fonts_ResolveFamily(kDialogFace), file, index)) return true;
+  if (!FcReady()) return false;
+  FcPatternPtr pat(FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja")));
+  if (!pat) return false;
+  FcConfigSubstitute(nullptr, pat.get(), FcMatchPattern);
+  FcDefaultSubstitute(pat.get());
+  FcResult res = FcResultNoMatch;
+  FcPatternPtr match(FcFontMatch(nullptr, pat.get(), &res));
+  FcChar8* path = nullptr;
+  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &path) != FcResultMatch) return false;
+  *file = reinterpret_cast<const char*>(path);
+  if (FcPatternGetInteger(match.get(), FC_INDEX, 0, index) != FcResultMatch) *index = 0;
+  return true;
+}
+
 std::string Fonts_StandInVersion() {
   std::string file;
   int index = 0;

@@ -78,6 +78,11 @@ bool Fonts_RenderOnly(PlatFont* font, const char* sjis, int len);
 // The advance of one character in pixels without drawing it.
 int Fonts_CharAdvance(PlatFont* font, const char* sjis, int len);
 
+// The font file and face index of the engine's own dialogs and menus: the
+// stand-in of "ＭＳ Ｐゴシック", else fontconfig's best Japanese sans-serif
+// face. False when neither is installed. Safe from any thread.
+bool Fonts_LocateUiFace(std::string* file, int* index);
+
 // Version string of the installed Japanese stand-in fonts ("Version 003.03"
 // for the IPA fonts of Debian 12), empty when they are missing. Golden glyph images are
 // tied to it.

@@ -3,6 +3,7 @@
 
 #include "platform/fs.h"
 #include "platform/msgbox.h"
+#include "platform/signals.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 
@@ -15,6 +16,15 @@ namespace {
 // Sys_Startup, and when it returns 0 the message loop until g_AppRunning is
 // cleared, then Boot_Shutdown.
 int Boot_RunEngine() { return Sys_RunEngine(); }
+
+// SIGTERM and SIGINT: the orderly quit of an error report with quit flag 1,
+// without the close question (App_RequestQuit closes in mode 2). Runs in
+// the signal handler: it only stores to lock-free atomics.
+void OnQuitSignal(int) {
+  static_assert(std::atomic<uint8_t>::is_always_lock_free);
+  g_ShutdownRequested = 1;
+  g_QuitRequested = 1;
+}
 
 int Finish(int code) {
   Boot_ReleaseMutexes();
@@ -57,5 +67,6 @@ int Boot_Run(int argc, char** argv) {
 
 int Boot_Main(int argc, char** argv) {
   MsgBox_SetInteractive(true);
+  PlatSignal_Install(OnQuitSignal);
   return Boot_Run(argc, argv);
 }

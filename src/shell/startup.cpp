@@ -2,8 +2,8 @@
 // of steps run in order. Each step returns 0 to go on; any other value stops
 // the start-up with that result, and the shut-down frees what was made.
 //
-// Steps whose subsystem is not in this engine yet (the GPU device, the animated-character host, the menus, the
-// compiler link, the system-information report) are not in the table; the
+// Steps whose subsystem is not in this engine yet (the GPU device, the
+// animated-character host) are not in the table; the
 // platform's no-ops (common controls, desktop composition, the input-method
 // detach, the optional library) have nothing to do here.
 #include <cstring>
@@ -17,8 +17,10 @@
 #include "platform/text.h"
 #include "platform/window.h"
 #include "shell/frame.h"
+#include "shell/link.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
 #include "sound/sound.h"
 #include "vm/vm.h"
 
@@ -95,11 +97,14 @@ int StepFolderLock() {
   return 0;
 }
 
-// The compiler link is not built: the data folder is the executable's for
-// loose and packaged data alike.
+// Packaged data live beside the executable; loose data are compiled and
+// handed over by the compiler, which also names their folder.
 int StepDataDir() {
-  g_DataDir = g_ExeDir;
-  return 0;
+  if (g_DataPackaged) {
+    g_DataDir = g_ExeDir;
+    return 0;
+  }
+  return Compiler_Run() == 0 ? 0 : -1;
 }
 
 int StepTables() {
@@ -250,6 +255,12 @@ int StepStartClock() {
   return 0;
 }
 
+// With GPU drawing the machine's facts go to the trace hook.
+int StepSysInfo() {
+  if (g_RenderSettings.fullGpu || g_RenderSettings.gpuScaling) SysInfo_Write();
+  return 0;
+}
+
 int StepScripts() {
   if (Script_LoadAll() != 0) {
     App_RequestQuit();
@@ -290,7 +301,8 @@ StartupStep g_Steps[] = {
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
     {"roots", StepObjectRoots},      {"sound", StepSound},
     {"joysticks", StepJoysticks},
-    {"clock", StepStartClock},       {"scripts", StepScripts},
+    {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
+    {"scripts", StepScripts},
     {"workers", StepWorkers},        {"soundthread", StepSoundThread},
     {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},

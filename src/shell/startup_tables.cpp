@@ -13,6 +13,8 @@
 #include "shell/shell.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
+#include "shell/wincmd.h"
 #include "sound/sound.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
@@ -52,6 +54,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
   CmdSchema_RegisterSound();
+  CmdSchema_RegisterWindows();
 }
 
 void Sys_InitTables() {
@@ -69,9 +72,12 @@ void Sys_InitTables() {
   Vm_InstallErrPlace();
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
-  g_SysVarShellHook = SysVar_GetShell;
+  g_SysVarHooks.shell = SysVar_GetShell;
+  Msg_InstallSysVars();
+  Snd_InstallSysVars();
   Msg_CreateRecord();
   Font_EnumFaces();
+  Sys_KeepDirectXVersion();
 }
 
 // A file is created and removed again in the data folder; a folder that

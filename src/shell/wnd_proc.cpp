@@ -34,6 +34,7 @@ int DefaultAskYesNo(PlatWindow*, const char* text, const char* caption) {
   req.caption = caption ? caption : "";
   req.text = text ? text : "";
   req.icon = MsgBoxIcon::Info;
+  req.owned = true;
   req.buttons = {MsgBoxButton{kIdYes, kYes, true, true, false},
                  MsgBoxButton{kIdNo, kNo, false, true, true}};
   return MsgBox_Show(req) == kIdYes ? 1 : 0;

@@ -215,6 +215,8 @@ int32_t Cmd_SoundLoad();    // 87
 int32_t Cmd_SoundDelete();  // 88
 int32_t Cmd_SoundQuery();   // 89
 void CmdSchema_RegisterSound();
+// Installs the sound's system-variable getter (number 4) in the VM's hooks.
+void Snd_InstallSysVars();
 // The sound node a path names (null when missing) and the group it lives or
 // would live under: 1 group path, 0 leaf path, -1 after a reported path
 // error. Quiet: a missing group component is no error (null parent).
@@ -238,7 +240,7 @@ constexpr uint8_t kPath = 0, kHasKind = 1, kEnabled = 2, kSounding = 3, kPaused 
 
 // ---- Thread and device (sound_thread.cpp, sound_focus.cpp) ---------------
 // The device, null while sound is off.
-extern PlatAudioDevice* g_DirectSound;
+extern PlatSoundDevice* g_DirectSound;
 // 1 while the whole tree is paused for the focus (sound thread).
 extern uint8_t g_SoundFocusPaused;
 // What the focus pause follows, asked by the thread each pass: the

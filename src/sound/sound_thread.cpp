@@ -10,7 +10,7 @@
 #include "platform/text.h"
 #include "sound/sound.h"
 
-PlatAudioDevice* g_DirectSound = nullptr;
+PlatSoundDevice* g_DirectSound = nullptr;
 uint8_t g_SoundFocusPaused = 0;
 SndFocusFn g_SndFocusHook = nullptr;
 

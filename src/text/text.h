@@ -205,3 +205,8 @@ int32_t Cmd_TextMetrics();  // 28
 // Adds commands 27, 28, 79, 96, 97, 106 and 110 to the command schema
 // (msg_schema.cpp); argument ids in text/text_args.h.
 void CmdSchema_RegisterText();
+
+// ---- System variables of the message (msg_sysvar.cpp) ----------------------
+// Installs the getter of the collected message text (122) and its op bytes
+// (123) into the VM's system-variable hooks.
+void Msg_InstallSysVars();

@@ -1,17 +1,22 @@
 // System variables (numbers below 1000): computed when read. This file holds
-// the numbers whose state the VM core owns, hands the task and call-frame
-// numbers (48, 53-69) to the flow code and the clock, counter, mouse and key
-// numbers to the shell through g_SysVarShellHook; numbers whose subsystems are not built read 0 or "".
+// the integer and double numbers whose state the VM or the engine-wide
+// ground keeps, hands the task and call-frame numbers (48, 53-69) to the flow
+// code and asks the getters of the higher subsystems (sysvar_hooks.h) for
+// the rest; a number nobody serves reads 0.
 #include <cstring>
 
 #include "base/base.h"
+#include "platform/clock.h"
+#include "platform/sysinfo.h"
+#include "vm/sysvar_hooks.h"
 #include "vm/vm.h"
 
 uint32_t g_SysVarCountValue = 0;
-SysVarGetFn g_SysVarShellHook = nullptr;
+SysVarHooks g_SysVarHooks;
 
 namespace {
 constexpr int64_t kEngineVersion = 480;
+constexpr int64_t kSysVar49 = 999;
 constexpr double kPi = 3.141592653589793;
 
 const Variable* UserVar(uint64_t ref) {
@@ -20,22 +25,60 @@ const Variable* UserVar(uint64_t ref) {
   const Variable* v = &g_VarTable.vars[n];
   return v->type ? v : nullptr;
 }
+
+// Numbers 0 and 1 and the play timer of 111: local time and the clocks.
+int64_t TimeVariable(uint32_t number, int64_t index) {
+  if (number == 0) {
+    if (index >= 0 && index < 8) {
+      int32_t t[8];
+      Sys_LocalTime(t);
+      return t[index];
+    }
+    return index >= 8 && index < 16 ? g_StartLocalTime[index - 8] : 0;
+  }
+  uint32_t now = Clock_Ms32();
+  if (number == 111) return Timer_Read(0, now);
+  if (index == 0) return now;  // the wrapping tick is what scripts compare
+  return index >= 1 && index <= kPlayTimerCount ? Timer_Read(int(index - 1), now) : 0;
+}
+
+int64_t MemoryVariable(uint32_t number) {
+  MemoryStatus m = SysInfo_Memory();
+  return number == 5 ? m.totalBytes : number == 6 ? m.loadPercent : m.availBytes;
+}
 }  // namespace
 
+bool SysVar_AskHooks(int32_t number, int64_t index, int64_t* out) {
+  for (SysVarIntHook h : {g_SysVarHooks.shell, g_SysVarHooks.render, g_SysVarHooks.sound,
+                          g_SysVarHooks.media}) {
+    if (h && h(number, index, out)) return true;
+  }
+  return false;
+}
+
 int64_t SysVar_Get(uint32_t number, int64_t index) {
-  int64_t flow;
-  if (SysVar_GetFlow(int32_t(number), index, &flow)) return flow;
-  if (g_SysVarShellHook && g_SysVarShellHook(int32_t(number), index, &flow)) return flow;
+  int64_t v;
+  if (SysVar_GetFlow(int32_t(number), index, &v)) return v;
+  if (SysVar_AskHooks(int32_t(number), index, &v)) return v;
   switch (number) {
-    case 49: return 999;
+    case 0: case 1: case 111: return TimeVariable(number, index);
+    case 2: return SysInfo_IsAdmin() ? 1 : 0;
+    case 4: return g_SoundMode > 0 ? 1 : 0;
+    case 5: case 6: case 7: return MemoryVariable(number);
+    case 9: return g_DataDirNotWritable;
+    case 11: return g_DebugMode;
+    case 13: return g_Args.count;
+    case 49: return kSysVar49;
     case 50:  // the int64 value of element 0 of the variable in the upper half
       return UserVar(uint64_t(index)) ? Var_GetIntElement(uint32_t(uint64_t(index) >> 32), 0) : 0;
     case 70: {
-      const Variable* v = UserVar(uint64_t(index));
-      return v ? v->type : 0;
+      const Variable* u = UserVar(uint64_t(index));
+      return u ? u->type : 0;
     }
     case 108: return kEngineVersion;
     case 110: return int64_t(g_VmPassCounter);
+    case 112: return g_SavePlace;
+    case 121: return g_SysVarUserByte;
     case 124: return g_SysVarCountValue;
     case 126: {
       const ObjNode* root = g_TreeRoots[kTreeTask].root;
@@ -57,40 +100,6 @@ double SysVar_GetDouble(uint32_t number, int64_t index) {
       return Var_ReadFloatElement(n, e);
     }
     default: return double(SysVar_Get(number, index));
-  }
-}
-
-int32_t Expr_GetSystemString(uint32_t number, char* out, int64_t index) {
-  out[0] = '\0';
-  if (SysVar_GetFlowString(int32_t(number), index, out, kExprTextSize)) {
-    return int32_t(std::strlen(out));
-  }
-  switch (number) {
-    case 52: {
-      if (!UserVar(uint64_t(index))) return 0;
-      const char* s = Var_GetStringElement(uint32_t(uint64_t(index) >> 32), int64_t(uint32_t(index)));
-      if (!s) return 0;
-      size_t n = std::strlen(s);
-      if (n > size_t(kExprTextSize - 1)) n = kExprTextSize - 1;
-      std::memcpy(out, s, n);
-      out[n] = '\0';
-      return int32_t(n);
-    }
-    case 127:  // one character whose code is the index
-      if (index > 0 && index < 256) {
-        out[0] = char(index);
-        out[1] = '\0';
-        return 1;
-      }
-      return 0;
-    case 130: {  // the task tree's current path
-      const char* p = g_TreeRoots[kTreeTask].curPath;
-      size_t n = strnlen(p, kObjPathMax - 1);
-      std::memcpy(out, p, n);
-      out[n] = '\0';
-      return int32_t(n);
-    }
-    default: return 0;
   }
 }
 

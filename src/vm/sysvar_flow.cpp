@@ -16,7 +16,7 @@ bool InGroup(const CallFrame* f, int group, int64_t index) {
 
 // Numbers 57-59 and 64-66: 1 when value `index` of the group was given.
 int64_t GivenFlag(const CallFrame* f, int group, int64_t index) {
-  if (!f || index < 0 || index > f->groups[group][0]) return 0;
+  if (!InGroup(f, group, index)) return 0;
   return f->groups[group][index] > 0 ? 1 : 0;
 }
 

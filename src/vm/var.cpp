@@ -17,6 +17,11 @@ Variable* Rec(uint32_t number) {
 
 bool InRange(const Variable* v, int64_t index) { return v && index >= 0 && index < v->count; }
 
+// System variables 50, 51, 52 and 70 take a whole reference (variable << 32 |
+// element) as their index, which no element count could hold: they check
+// the variable they name themselves.
+bool IsRefSysVar(uint32_t number) { return number == 50 || number == 51 || number == 52 || number == 70; }
+
 void FreeTexts(Variable* v) {
   if (v->strs) {
     for (int64_t i = 0; i < v->count; ++i) std::free(v->strs[i]);
@@ -95,6 +100,7 @@ int Var_SetDoubleElement(uint32_t number, int64_t index, double value) {
 }
 
 int64_t Var_GetIntElement(uint32_t number, int64_t index) {
+  if (IsRefSysVar(number)) return SysVar_Get(number, index);
   const Variable* v = Rec(number);
   if (!InRange(v, index)) return 0;
   if (number < kVarFirstUser) return SysVar_Get(number, index);
@@ -108,6 +114,7 @@ int64_t Var_GetIntElement(uint32_t number, int64_t index) {
 }
 
 double Var_ReadFloatElement(uint32_t number, int64_t index) {
+  if (IsRefSysVar(number)) return SysVar_GetDouble(number, index);
   const Variable* v = Rec(number);
   if (!InRange(v, index)) return 0.0;
   if (number < kVarFirstUser) return SysVar_GetDouble(number, index);
@@ -134,6 +141,12 @@ int Var_SetStringElement(uint32_t number, int64_t index, const char* text) {
 
 const char* Var_GetStringElement(uint32_t number, int64_t index) {
   Variable* v = Rec(number);
+  if (number == 52 && v && v->type == 3 && v->count > 0) {
+    // The text of the variable the reference names, kept in element 0.
+    static char ref[kExprTextSize];
+    int32_t n = Expr_GetSystemString(number, ref, index);
+    return StoreText(v, 0, ref, size_t(n)) == 0 ? v->strs[0] : nullptr;
+  }
   if (!InRange(v, index) || v->type != 3) return nullptr;
   if (number < kVarFirstUser) {
     static char buf[kExprTextSize];

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "vm/scene.h"
+#include "vm/sysvar_hooks.h"
 #include "vm/vm_limits.h"
 
 #include "vm/objtree.h"
@@ -224,9 +225,4 @@ int32_t Expr_GetSystemString(uint32_t number, char* out, int64_t index);
 int SysVar_Assign(uint32_t number, int64_t index, uint8_t op, int64_t v, int* result);
 // The value kept from qvt.qbn for system variable 124.
 extern uint32_t g_SysVarCountValue;
-// Integer system variables that a higher subsystem serves (the shell: the
-// clock and play timers, frame counter, mouse and key counters); false for a
-// number it does not serve. Installed at start-up; while null only the VM's
-// own numbers answer.
-using SysVarGetFn = bool (*)(int32_t number, int64_t index, int64_t* out);
-extern SysVarGetFn g_SysVarShellHook;
+// The getters of the higher subsystems: vm/sysvar_hooks.h.

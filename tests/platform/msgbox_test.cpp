@@ -37,12 +37,17 @@ TEST(MsgBox, WithoutScreenWritesToStderrAndAnswersDefault) {
 
   // Interactive but without any display: still stderr.
   MsgBox_SetInteractive(true);
+  const char* x = std::getenv("DISPLAY");
+  const char* w = std::getenv("WAYLAND_DISPLAY");
+  std::string display = x ? x : "", wayland = w ? w : "";
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
   testing::internal::CaptureStderr();
   EXPECT_EQ(MsgBox_Show(req), 7);
   EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
   MsgBox_SetInteractive(false);
+  if (x) setenv("DISPLAY", display.c_str(), 1);
+  if (w) setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
 }
 
 TEST(MsgBox, RecorderTakesRequests) {

@@ -55,8 +55,8 @@ TEST_F(StartupSeq, RunsEveryStepInOrder) {
       "qvcfg",      "info",        "packindex",    "folderlock",   "datadir",
       "tables",     "tempprobe",   "binresource",  "windows",      "engineconfig",
       "screenbuffer", "mainwindow", "timerperiod", "roots",        "sound",
-      "joysticks",  "clock",       "scripts",      "workers",      "soundthread",
-      "framethread", "screenmode", "playtimers"};
+      "joysticks",  "clock",       "sysinfo",      "scripts",      "workers",
+      "soundthread", "framethread", "screenmode",  "playtimers"};
   EXPECT_EQ(g_Trace, want);
   EXPECT_EQ(g_DataPackaged, 1);  // the configuration came from a pack
   EXPECT_EQ(g_DataDir, g_ExeDir);
@@ -83,8 +83,14 @@ TEST_F(StartupSeq, FailuresStopAtTheirStep) {
   const Case cases[] = {
       {"old system", [](StartupSeq*) { g_FakeOs = 5; }, -1, "osversion",
        "Windows95/NT3.5/NT4 では起動できません。"},
-      {"no configuration", [](StartupSeq* t) { t->dropFile = "qvbin\\qvcfg.qbn"; }, -1,
-       "engineconfig", nullptr},
+      // Without the configuration in the pack the data count as loose; the
+      // compiler link is left out so that the configuration step is reached.
+      {"no configuration",
+       [](StartupSeq* t) {
+         t->dropFile = "qvbin\\qvcfg.qbn";
+         Startup_ReplaceStep("datadir", [] { return 0; });
+       },
+       -1, "engineconfig", nullptr},
       {"no labels", [](StartupSeq* t) { t->dropFile = "qvbin\\qvl.qbn"; }, 1, "scripts", nullptr},
       {"buffer of nothing", [](StartupSeq*) { g_FakeDesktopW = g_FakeDesktopH = 1; }, -1,
        "screenbuffer", nullptr},

@@ -32,7 +32,7 @@ class Mixer : public ::testing::Test {
     PlatAudio_Render(dev, out.data(), frames);
     return out;
   }
-  PlatAudioDevice* dev = nullptr;
+  PlatSoundDevice* dev = nullptr;
 };
 
 TEST_F(Mixer, VolumeAndPanAttenuateAsHundredthsOfADecibel) {

@@ -81,7 +81,7 @@ TEST_F(FlowGame, MissingValuesReadZeroWithTheirFlagsClear) {
   ASSERT_TRUE(Load());
   Frames(1);
   EXPECT_EQ(g_QuitRequested.load(), 0);
-  const int64_t want[] = {0, 1, 5, 0, 0, 1, 0, 1};  // index 0 reads the count byte's test
+  const int64_t want[] = {0, 1, 5, 0, 0, 1, 0, 0};  // values are numbered from 1: index 0 reads 0
   for (int k = 0; k < 8; ++k) EXPECT_EQ(I(1200, k), want[k]) << k;
 }
 

@@ -14,6 +14,7 @@
 #include "shell/shell.h"
 #include "support/err_capture.h"
 #include "support/script_writer.h"
+#include "text/text.h"
 #include "vm/cmd_schema.h"
 #include "vm/vm.h"
 
@@ -23,7 +24,8 @@ inline int LoadGame(const fx::Game& g) {
   if (!fx::UseStore(g.Build())) return 99;
   if (Obj_CreateSystemRoots() != 0) return 98;
   if (Script_LoadConfig() != 0) return 97;
-  g_SysVarShellHook = SysVar_GetShell;  // clock, counters and keys, as the start-up installs
+  g_SysVarHooks.shell = SysVar_GetShell;  // clock, counters and keys, as the start-up installs
+  Msg_InstallSysVars();                 // message texts 122 and 123
   return Script_LoadAll();
 }
 
