@@ -21,6 +21,8 @@ void Sys_InitTables();
 // Registers the command schema entries of every built subsystem (also used
 // by the fixture writer, so that games and engine agree on the table).
 void Sys_RegisterCommands();
+// Installs what the VM asks of the shell (vm_host_hooks.cpp).
+void Shell_InstallVmHooks();
 // Probe of a temporary file in g_DataDir; sets g_DataDirNotWritable.
 void Sys_ProbeTempFile();
 // Size of the embedded data block 148, -1 when it is missing.

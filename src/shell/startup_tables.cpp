@@ -72,7 +72,7 @@ void Sys_InitTables() {
   Vm_InstallErrPlace();
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
-  g_SysVarHooks.shell = SysVar_GetShell;
+  Shell_InstallVmHooks();
   Msg_InstallSysVars();
   Snd_InstallSysVars();
   Msg_CreateRecord();

@@ -1,6 +1,7 @@
 // Commands 92 (script information) and 50 (input options).
 #include "files/script_data.h"
 #include "base/base.h"
+#include "vm/host.h"
 #include "vm/vm.h"
 
 namespace {
@@ -49,6 +50,12 @@ int32_t Cmd_InputOptions() {
   // a mouse-keys change makes belongs to the cursor code.
   if (g_ArgGiven[0]) g_InputOptions.keyboard = uint8_t(Arg_Int(0, 0));
   if (g_ArgGiven[1]) g_InputOptions.joysticks = uint8_t(Arg_Int(1, 0));
-  if (g_ArgGiven[2]) g_InputOptions.mouseKeys = uint8_t(Arg_Int(2, 0));
+  if (g_ArgGiven[2]) {
+    uint8_t was = g_InputOptions.mouseKeys;
+    g_InputOptions.mouseKeys = uint8_t(Arg_Int(2, 0));
+    // Mouse keys off hide the cursor, on show it again.
+    bool change = (was == 1 && g_InputOptions.mouseKeys == 0) || (was == 0 && g_InputOptions.mouseKeys == 1);
+    if (change && g_VmHostHooks.requestCursor) g_VmHostHooks.requestCursor(g_InputOptions.mouseKeys == 1);
+  }
   return 0;
 }

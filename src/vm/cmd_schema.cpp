@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "vm/host.h"
 #include "vm/vm.h"
 
 namespace {
@@ -66,6 +67,7 @@ void CmdSchema_Init() {
   CmdSchema_RegisterFlow();
   CmdSchema_RegisterShell();
   CmdSchema_RegisterMath();
+  CmdSchema_RegisterHost();
 }
 
 const CmdSchemaEntry* CmdSchema_Get(int number) {

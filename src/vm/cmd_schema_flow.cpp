@@ -23,7 +23,7 @@ constexpr CmdArgSchema kElseIfArgs[] = {
 constexpr CmdArgSchema kJumpArgs[] = {{kJumpArgLabel, "label", kArgRaw, 0, kForce}};
 constexpr CmdArgSchema kCountArgs[] = {{0, "n", kArgInt, 0, 0}};
 constexpr CmdArgSchema kLoopArgs[] = {
-    {kLoopArgCount, "count", kArgInt, 0, 0},
+    {kLoopArgCount, "count", kArgRaw, 0, kForce},  // evaluated by the LOOP itself
     {kLoopArgEnd, "end", kArgRaw, 0, kForce},
 };
 constexpr CmdArgSchema kWaitArgs[] = {{0, "frames", kArgInt, 0, 0}, {1, "ms", kArgInt, 0, 0}};

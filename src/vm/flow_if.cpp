@@ -25,9 +25,10 @@ int TargetDepth(TaskRec* t, int cmd, int64_t n) {
   return int(target);
 }
 
-// The innermost open block's frame, or null after 101300.
+// The innermost open block's frame, or null after 101300. The blocks of
+// the caller (below the running call's IF base) are not open to a routine.
 const IfFrame* TopFrame(TaskRec* t, int cmd) {
-  const IfFrame* f = t->ifDepth >= 1 ? t->ifFrames[t->ifDepth - 1] : nullptr;
+  const IfFrame* f = t->ifDepth >= 1 && t->ifDepth > IfBase(t) ? t->ifFrames[t->ifDepth - 1] : nullptr;
   if (!f) Flow_ErrNoBlock(cmd, 45);
   return f;
 }
@@ -76,7 +77,7 @@ int32_t Cmd_IfSkipToEnd() {
 
 int32_t Cmd_IfEnd() {
   TaskRec* t = g_CurTask.task;
-  if (t->ifDepth < 1) return Flow_ErrNoBlock(49, 45);
+  if (t->ifDepth < 1 || t->ifDepth <= IfBase(t)) return Flow_ErrNoBlock(49, 45);
   t->ifDepth--;
   return 0;
 }

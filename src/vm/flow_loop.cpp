@@ -43,7 +43,10 @@ int32_t Cmd_Loop() {
   f->bodyPc = g_CurTask.instr + 1;
   f->exitPc = exit->length;
   f->counter = 1;
-  f->count = g_ArgInt[1];
+  // The count is evaluated here, by its descriptor's value type, whatever
+  // kind the game's command table gives the argument.
+  f->count = Flow_EvalInt(Flow_Desc(0));
+  if (g_Expr.status != 0) return -1;
   t->loopDepth = int8_t(d + 1);
   if (f->count != 0) return 0;
   // Count 0: the end instruction closes the loop at once.
@@ -53,6 +56,8 @@ int32_t Cmd_Loop() {
 
 int32_t Cmd_LoopEnd() {
   TaskRec* t = g_CurTask.task;
+  // A routine never closes its caller's loops.
+  if (t->loopDepth >= 1 && t->loopDepth <= LoopBase(t)) return Flow_ErrNoBlock(59, 56);
   LoopFrame* f = t->loopDepth >= 1 ? t->loopFrames[t->loopDepth - 1] : nullptr;
   if (!f) {
     Err_Script(108120, 1);

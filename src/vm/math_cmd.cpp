@@ -75,15 +75,20 @@ bool EvalInt(int id, int64_t* out) {
   return g_Expr.status == 0;
 }
 
+// A setter's failure for a target that is not a number was reported
+// (101140) and ends the command with -1; a bad index stores nothing silently.
+int32_t StoreResult(const Target& t, int rc) {
+  if (rc == 0 || t.var >= g_VarTable.count) return 0;
+  uint8_t type = g_VarTable.vars[t.var].type;
+  return type == 1 || type == 2 ? 0 : -1;
+}
 int32_t StoreDouble(double v) {
   Target t = TargetRef();
-  Var_SetDoubleElement(t.var, t.index, v);
-  return 0;
+  return StoreResult(t, Var_SetDoubleElement(t.var, t.index, v));
 }
 int32_t StoreInt(int64_t v) {
   Target t = TargetRef();
-  Var_SetIntElement(t.var, t.index, v);
-  return 0;
+  return StoreResult(t, Var_SetIntElement(t.var, t.index, v));
 }
 
 // -1 when the operand failed, 0 otherwise; *done when this entry ran.
@@ -113,9 +118,9 @@ int32_t RunAbs() {
   if (t == 1) {
     int64_t v = 0;
     if (!EvalInt(matharg::kA, &v)) return -1;
-    // Unsigned negation: the most negative value stays itself instead of
-    // overflowing.
-    return StoreInt(v < 0 ? int64_t(0 - uint64_t(v)) : v);
+    // The most negative value has no positive counterpart: it saturates to
+    // the largest value rather than staying negative.
+    return StoreInt(v == INT64_MIN ? INT64_MAX : v < 0 ? -v : v);
   }
   if (t != 2) return 0;
   double x = 0;

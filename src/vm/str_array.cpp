@@ -90,20 +90,35 @@ bool HexValue(const char* s, uint64_t* out) {
   return digits >= 1 && digits <= 16;
 }
 
+// A decimal number by the strict grammar: an optional '-', digits, and at
+// most one '.' with digits on at least one side of it. *dot tells a double.
+bool DecimalNumber(const std::string& x, bool* dot) {
+  size_t i = x[0] == '-' ? 1 : 0;
+  bool digits = false;
+  *dot = false;
+  for (; i < x.size(); ++i) {
+    uint8_t b = uint8_t(x[i]);
+    if (b >= '0' && b <= '9') digits = true;
+    else if (b == '.' && !*dot) *dot = true;
+    else return false;
+  }
+  return digits;
+}
+
 int32_t TextToNumber(const std::string& x, const Ref& t) {
   if (x.size() >= 2 && x[0] == '0' && x[1] == 'x') {
     uint64_t v = 0;
-    if (!HexValue(x.c_str() + 2, &v)) return -1;
-    return Var_SetIntElement(t.var, t.index, int64_t(v)) == 0 ? 0 : -1;
-  }
-  bool dot = false;
-  for (char ch : x) {
-    uint8_t b = uint8_t(ch);
-    if (Sjis_IsLead(b) || !(std::isdigit(b) || b == '.' || b == '-')) {
+    if (!HexValue(x.c_str() + 2, &v)) {
       Err_Script(108210, 1);
       return -1;
     }
-    dot = dot || b == '.';
+    return Var_SetIntElement(t.var, t.index, int64_t(v)) == 0 ? 0 : -1;
+  }
+  if (x.empty()) return Var_SetIntElement(t.var, t.index, 0) == 0 ? 0 : -1;
+  bool dot = false;
+  if (!DecimalNumber(x, &dot)) {
+    Err_Script(108210, 1);
+    return -1;
   }
   int rc = dot ? Var_SetDoubleElement(t.var, t.index, std::strtod(x.c_str(), nullptr))
                : Var_SetIntElement(t.var, t.index, std::strtoll(x.c_str(), nullptr, 10));
@@ -175,7 +190,7 @@ int32_t ArraySteps() {
     if (StrArr_Resize(var, uint8_t(s.op), Arg_Int(kResize, 0)) != 0) return -1;
   }
   if (Given(kInsert) && StrArr_Insert(var, Arg_Int(kInsert, 0)) != 0) return -1;
-  if (Given(kDelete) && StrArr_Delete(var, int32_t(uint32_t(Arg_Int(kDelete, 0)))) != 0) return -1;
+  if (Given(kDelete) && StrArr_Delete(var, Arg_Int(kDelete, 0)) != 0) return -1;
   if (Given(kReset)) return StrArr_ResetGroups();
   return 0;
 }

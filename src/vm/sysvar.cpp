@@ -42,9 +42,16 @@ int64_t TimeVariable(uint32_t number, int64_t index) {
   return index >= 1 && index <= kPlayTimerCount ? Timer_Read(int(index - 1), now) : 0;
 }
 
+// Numbers 5, 6 and 7: total bytes, load in percent, available bytes, as a
+// 32-bit program sees them (byte counts capped at 2^31 - 1); 0 when unknown.
 int64_t MemoryVariable(uint32_t number) {
-  MemoryStatus m = SysInfo_Memory();
-  return number == 5 ? m.totalBytes : number == 6 ? m.loadPercent : m.availBytes;
+  constexpr uint64_t kCap = 0x7FFFFFFF;
+  uint64_t total = 0, avail = 0;
+  if (!PlatSys_Memory(&total, &avail) || total == 0) return 0;
+  if (avail > total) avail = total;
+  if (number == 6) return int64_t(100 - avail * 100 / total);
+  uint64_t v = number == 5 ? total : avail;
+  return int64_t(v > kCap ? kCap : v);
 }
 }  // namespace
 
@@ -62,7 +69,7 @@ int64_t SysVar_Get(uint32_t number, int64_t index) {
   if (SysVar_AskHooks(int32_t(number), index, &v)) return v;
   switch (number) {
     case 0: case 1: case 111: return TimeVariable(number, index);
-    case 2: return SysInfo_IsAdmin() ? 1 : 0;
+    case 2: return PlatSys_IsAdmin() ? 1 : 0;
     case 4: return g_SoundMode > 0 ? 1 : 0;
     case 5: case 6: case 7: return MemoryVariable(number);
     case 9: return g_DataDirNotWritable;

@@ -17,17 +17,20 @@ struct Ref {
   uint32_t var = kNoVarRef;
   int64_t index = 0;
 };
+const Variable* Rec(uint32_t n) { return n < g_VarTable.count ? &g_VarTable.vars[n] : nullptr; }
+
 Ref RefOf(int id) {
   int s = g_ArgGiven[id];
   return s && g_ArgSlot[s].varNamed ? Ref{g_ArgSlot[s].var, g_ArgSlot[s].varIndex} : Ref{};
 }
 
-const Variable* Rec(uint32_t n) { return n < g_VarTable.count ? &g_VarTable.vars[n] : nullptr; }
-
+// A target that is not a number was reported (101140) by the setter and
+// ends the command with -1; a bad index stores nothing silently.
 int32_t Store(int64_t v) {
   Ref t = RefOf(varinfoarg::kTarget);
-  Var_SetIntElement(t.var, t.index, v);
-  return 0;
+  if (Var_SetIntElement(t.var, t.index, v) == 0) return 0;
+  const Variable* r = Rec(t.var);
+  return r && r->type != 1 && r->type != 2 ? -1 : 0;
 }
 
 int64_t CharCount(const char* s) {

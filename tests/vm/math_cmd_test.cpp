@@ -107,7 +107,7 @@ TEST(Math, AbsoluteValueByOperandType) {
       {"double -2.5 into double", fx::Dbl(-2.5), kD, 2.5, 7},
       {"double -2.5 into int", fx::Dbl(-2.5), kI, 7.0, 2},
       {"text stores nothing", fx::Text("-3"), kI, 7.0, 7},
-      {"most negative int stays", fx::Int(INT64_MIN), kI, 7.0, INT64_MIN},
+      {"most negative int saturates", fx::Int(INT64_MIN), kI, 7.0, INT64_MAX},
   };
   for (const auto& c : cases) {
     MathRun r([&](fx::Scene& s) { Math(s, "abs", fx::Var(c.target), &c.a); });
@@ -240,4 +240,16 @@ TEST(Rand, UnseededGeneratorUsesTheDefaultSeed) {
   EXPECT_EQ(Rand_NextU32(), 1791095845u);  // first output for seed 1
 }
 
+}  // namespace
+
+namespace {
+// A result that cannot be stored (a text target) was reported by the setter;
+// the command then ends with -1 like every handler that reported.
+TEST(Math, UnstorableResultEndsWithMinusOne) {
+  fx::Expr a = fx::Int(-3);
+  MathRun r([&](fx::Scene& s) { Math(s, "abs", fx::Var(kT), &a); });
+  ASSERT_EQ(r.loaded, 0);
+  EXPECT_TRUE(r.log.Has(101140));
+  EXPECT_EQ(g_VmLastResult, 0xFF);
+}
 }  // namespace

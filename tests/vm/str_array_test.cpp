@@ -90,8 +90,13 @@ TEST(StrArray, ConversionFailures) {
       {"double-byte digits", "\x82\x50\x82\x51", kS, kI, 108210},
       {"int into double", "", kI, kD, 108200},
       {"text into text", "1", kS, kT, 108200},
-      {"0x without digits", "0x", kS, kI, 0},
-      {"17 hex digits", "0x10000000000000000", kS, kI, 0},
+      {"0x without digits", "0x", kS, kI, 108210},
+      {"17 hex digits", "0x10000000000000000", kS, kI, 108210},
+      {"two dots", "1.2.3", kS, kI, 108210},
+      {"two signs", "--5", kS, kI, 108210},
+      {"sign inside", "5-3", kS, kI, 108210},
+      {"sign alone", "-", kS, kI, 108210},
+      {"dot alone", ".", kS, kI, 108210},
   };
   for (const auto& c : cases) {
     StrRun r([&](fx::Scene& s) {
@@ -219,6 +224,8 @@ TEST(StrArray, InsertDeleteAndResize) {
       {"delete at 3", {"delete", fx::Int(3)}, {1, 2, 3, 0}},
       {"delete at 9", {"delete", fx::Int(9)}, {1, 2, 3, 4}},
       {"delete at -1", {"delete", fx::Int(-1)}, {1, 2, 3, 4}},
+      // The position is the whole 64-bit value, not its low half (which is 1).
+      {"delete at 2^32 + 1", {"delete", fx::Int((int64_t(1) << 32) + 1)}, {1, 2, 3, 4}},
       {"resize to 6", {"resize", fx::Int(6)}, {1, 2, 3, 4, 0, 0}},
       {"resize by -2", {"resize", fx::Int(2), fx::kOpSub}, {1, 2}},
       {"resize to the same size", {"resize", fx::Int(4)}, {1, 2, 3, 4}},
