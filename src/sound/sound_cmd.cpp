@@ -51,10 +51,8 @@ ObjNode* NewSoundNode(ObjNode* parent, const char* path, bool group) {
 // Step 4 of command 87: stop a busy node, resolve the file, load it.
 // 1 go on, 0 end the command with 0, -1 end it with -1.
 int32_t LoadFile(ObjNode* node, SoundRec* rec, const char* file) {
-  if (rec->state != kSndStopped) {
-    Snd_Post(node, kSndReqStop, 0);
-    Snd_WaitStopped(rec);
-  }
+  // A refused stop (full ring, ended thread) is not waited for.
+  if (rec->state != kSndStopped && Snd_Post(node, kSndReqStop, 0) >= 0) Snd_WaitStopped(rec);
   FileRef ref;
   char tried[kFilePathMax];
   int found = File_Resolve(ref, tried, file, kResolveSound);
