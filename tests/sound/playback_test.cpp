@@ -7,21 +7,7 @@ namespace {
 using fx::Int;
 using fx::Text;
 
-class Playback : public SoundRig {
- protected:
-  // A scene that loads "bgm" from `file` with the given arguments, then idles.
-  void Play(const std::string& file, std::vector<fx::Arg> args) {
-    args.insert(args.begin(), {{"path", Text("bgm")}, {"file", Text(file)}});
-    fx::Scene& s = Main();
-    s.Cmd("snd", args);
-    Idle(s);
-  }
-  // Output frame at which the sound's buffer began to play.
-  size_t StartFrame() {
-    for (int i = 0; i < 50 && !startedAt; ++i) Frames(1);
-    return startedAt;
-  }
-};
+using Playback = SoundRig;
 
 TEST_F(Playback, VolumeHalfGivesAQuarterOfTheAmplitude) {
   files["bgm.wav"] = sndfix::WriteWav(sndfix::Sine(kRate, 2, 441, 16000, 1000));

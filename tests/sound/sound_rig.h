@@ -103,6 +103,20 @@ class SoundRig : public fx::GameTest {
   }
   void Run(int ms) { for (int t = 0; t < ms; t += 10) Step(); }
 
+  // A scene that loads "bgm" from `file` with the given arguments, then idles.
+  void Play(const std::string& file, std::vector<fx::Arg> args) {
+    args.insert(args.begin(), {{"path", fx::Text("bgm")}, {"file", fx::Text(file)}});
+    fx::Scene& s = Main();
+    s.Cmd("snd", args);
+    Idle(s);
+  }
+  // Runs frames until the watched sound began to play: the output frame
+  // where it did.
+  size_t StartFrame() {
+    for (int i = 0; i < 50 && !startedAt; ++i) Frames(1);
+    return startedAt;
+  }
+
   // Output frames mixed so far, and the peak |sample| of a channel over
   // the frames [from, to).
   size_t Mixed() const { return out.size() / 2; }

@@ -14,19 +14,7 @@ namespace {
 using fx::Int;
 using fx::Text;
 
-class Stream : public SoundRig {
- protected:
-  void Play(const std::string& file, std::vector<fx::Arg> args) {
-    args.insert(args.begin(), {{"path", Text("bgm")}, {"file", Text(file)}, {"fade", Int(1)}});
-    fx::Scene& s = Main();
-    s.Cmd("snd", args);
-    Idle(s);
-  }
-  size_t Started() {
-    for (int i = 0; i < 50 && !startedAt; ++i) Frames(1);
-    return startedAt;
-  }
-};
+using Stream = SoundRig;
 
 // The whole stream decoded in one go, as s16 interleaved.
 std::vector<int16_t> LinearDecode(const std::string& ogg) {
@@ -54,9 +42,9 @@ TEST_F(Stream, OggByHalvesEqualsOneLinearDecodeUpToTheLoop) {
   std::vector<int16_t> ref = LinearDecode(ogg);
   ASSERT_GT(ref.size(), size_t(kRate) * 2);
   files["bgm.ogg"] = ogg;
-  Play("bgm.ogg", {{"loop", Int(400)}});
+  Play("bgm.ogg", {{"fade", Int(1)}, {"loop", Int(400)}});
   ASSERT_TRUE(Load());
-  size_t s = Started();
+  size_t s = StartFrame();
   ASSERT_GT(s, 0u);
   Run(3000);
   size_t frames = ref.size() / 2;
@@ -74,7 +62,7 @@ TEST_F(Stream, OggByHalvesEqualsOneLinearDecodeUpToTheLoop) {
 TEST_F(Stream, ChainedOggStopsTheThreadWithItsOwnText) {
   sndfix::Pcm a = sndfix::Sine(kRate, 1, 330, 8000, 300);
   files["bgm.ogg"] = sndfix::WriteOgg(a, 0.4f, 1) + sndfix::WriteOgg(a, 0.4f, 2);
-  Play("bgm.ogg", {});
+  Play("bgm.ogg", {{"fade", Int(1)}});
   ASSERT_TRUE(Load());
   Frames(5);  // the command's wait ends with the thread
   EXPECT_EQ(passError, -1045);
@@ -138,7 +126,7 @@ TEST_F(Stream, EmptyDataEndsTheSoundInsteadOfSpinning) {
   sndfix::Pcm none;
   none.rate = kRate;
   files["bgm.wav"] = sndfix::WriteWav(none);
-  Play("bgm.wav", {});
+  Play("bgm.wav", {{"fade", Int(1)}});
   ASSERT_TRUE(Load());
   Frames(20);  // a wrap without progress would never return from a pass
   ASSERT_TRUE(Rec("s0/bgm"));
