@@ -76,7 +76,7 @@ TEST_F(Ring, DeleteWithARefusedStopLeavesNoRequestForTheFreedNode) {
   Snd_Post(a, kSndReqSetVolume, 10);
   g_SoundThreadState = kThreadRunning;
   // Fill the ring with requests for the node, then delete it.
-  while (Snd_Post(a, kSndReqExists, 0) >= 0) {
+  while (Snd_Post(a, kSndReqSetPan, 100) >= 0) {
   }
   Snd_PostStopAndWait(a);
   EXPECT_FALSE(Node("s0/a"));
