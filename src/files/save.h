@@ -5,7 +5,8 @@
 // u32 table size (1024), 1024 u32 record offsets (DNO n at 12 + 4 n; 0 = no
 // record), records from byte 4112. A record is the u32 DNO number followed by
 // the bytes of that buffer: items of a 12-byte header (kind, 1, i16 variable
-// number, u32 stored size, u32 unpacked size) and their data.
+// number, u32 stored size, u32 unpacked size) and their data. Variable
+// numbers are kept as u16, as the variable definitions hold them.
 //
 // Everything read from a file is untrusted: offsets, sizes and counts are
 // checked against the file size before they are used, and no allocation is
@@ -71,7 +72,7 @@ void Save_PutU32At(int index, uint32_t offset, uint32_t v);
 
 // Appends one compressed item (kind 0 or 1) of `payload` to buffer `index`.
 // 0, or kSaveErrNoMemory.
-int Save_AppendItem(int index, uint8_t kind, int16_t varNo, const uint8_t* payload,
+int Save_AppendItem(int index, uint8_t kind, uint16_t varNo, const uint8_t* payload,
                     uint32_t len);
 // Group items: Save_BeginGroup appends the group header and returns its
 // offset; sub-items follow through Save_AppendItem; Save_EndGroup patches
@@ -86,13 +87,14 @@ int Save_BuildName(std::string_view name, std::string* fileName);
 // Writes every filled buffer into the file at `hostPath`: a new file, an
 // append, or a rewrite when a filled buffer already has a record (checked
 // whole before anything is changed; written beside and then moved over the
-// old file). Frees every buffer on success.
-int Save_WriteFile(const std::string& hostPath);
+// old file). Frees every buffer on success. A kSaveErrCreate failure gives
+// the system's errno in *sysErr.
+int Save_WriteFile(const std::string& hostPath, int* sysErr = nullptr);
 
 // The item of DNO `dno` in the file at `hostPath`: header and stored bytes.
 struct SaveItem {
   uint8_t kind = 0;
-  int16_t varNo = 0;
+  uint16_t varNo = 0;
   uint32_t unpacked = 0;
   std::vector<uint8_t> stored;
 };
@@ -100,8 +102,8 @@ int Save_ReadItem(const std::string& hostPath, int dno, SaveItem* item);
 // Parses an item out of `bytes` (for the sub-items of a group): 0 and the
 // bytes consumed in `*used`, or kSaveErrCorrupt.
 int Save_ParseItem(const uint8_t* bytes, size_t len, SaveItem* item, size_t* used);
-// Inflates stored data into exactly `unpacked` bytes; the message
-// "Uncompress Error." through the trace hook and nonzero on any failure (a
+// Inflates stored data into exactly `unpacked` bytes; the box
+// "Uncompress Error." and nonzero on any failure (a
 // stream that inflates short or long included).
 int Save_Uncompress(const uint8_t* src, uint32_t srcLen, uint32_t unpacked,
                     std::vector<uint8_t>* out);

@@ -6,6 +6,7 @@
 
 #include "files/files.h"
 #include "files/save.h"
+#include "platform/text.h"
 #include "base/base.h"
 
 SaveBuffer g_SaveBuffers[kSaveBufferCount];
@@ -58,15 +59,15 @@ void Save_PutU32At(int index, uint32_t offset, uint32_t v) {
   if (uint64_t(offset) + 4 <= b.size) PutLe(b.data + offset, v, 4);
 }
 
-static void AppendHeader(int index, uint8_t kind, int16_t varNo) {
+static void AppendHeader(int index, uint8_t kind, uint16_t varNo) {
   Save_AppendU8(index, kind);
   Save_AppendU8(index, 1);
-  Save_AppendU16(index, static_cast<uint16_t>(varNo));
+  Save_AppendU16(index, varNo);
   Save_AppendU32(index, 0);
   Save_AppendU32(index, 0);
 }
 
-int Save_AppendItem(int index, uint8_t kind, int16_t varNo, const uint8_t* payload,
+int Save_AppendItem(int index, uint8_t kind, uint16_t varNo, const uint8_t* payload,
                     uint32_t len) {
   uLong room = compressBound(len);
   if (!Save_Reserve(index, uint64_t(kSaveItemHeaderBytes) + room)) return kSaveErrNoMemory;
@@ -110,12 +111,19 @@ void Save_EndGroup(int index, uint32_t headerAt) {
 
 int Save_BuildName(std::string_view name, std::string* fileName) {
   std::string s(name);
-  for (char& c : s)
-    if (c == '/') c = '\\';
-  Str_ToLowerSjis(s.data());
   s.resize(std::strlen(s.c_str()));
+  // A second byte 0x5C or 0x2F of a double-byte character (as in 表 or ソ)
+  // is part of the character, never a separator.
+  Str_ReplaceCharSjis(s.data(), '/', '\\');
+  Str_ToLowerSjis(s.data());
   if (s.size() > kSaveNameMax) return kSaveErrNameLong;
-  if (s.find('\\') != std::string::npos) return kSaveErrBackslash;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (Sjis_IsLead(uint8_t(s[i])) && i + 1 < s.size()) {
+      ++i;
+      continue;
+    }
+    if (s[i] == '\\') return kSaveErrBackslash;
+  }
   if (s.size() < 3 || s.compare(s.size() - 3, 3, ".sd") != 0) s += ".sd";
   *fileName = s;
   return 0;
@@ -126,7 +134,7 @@ int Save_ParseItem(const uint8_t* bytes, size_t len, SaveItem* item, size_t* use
   uint32_t stored = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | uint32_t(bytes[7]) << 24;
   if (stored > len - kSaveItemHeaderBytes) return kSaveErrCorrupt;
   item->kind = bytes[0];
-  item->varNo = static_cast<int16_t>(bytes[2] | bytes[3] << 8);
+  item->varNo = static_cast<uint16_t>(bytes[2] | bytes[3] << 8);
   item->unpacked = bytes[8] | bytes[9] << 8 | bytes[10] << 16 | uint32_t(bytes[11]) << 24;
   item->stored.assign(bytes + kSaveItemHeaderBytes, bytes + kSaveItemHeaderBytes + stored);
   *used = kSaveItemHeaderBytes + stored;
@@ -137,14 +145,14 @@ int Save_Uncompress(const uint8_t* src, uint32_t srcLen, uint32_t unpacked,
                     std::vector<uint8_t>* out) {
   // Refused before allocating: a size the stored bytes cannot produce.
   if (uint64_t(unpacked) > uint64_t(srcLen) * kSaveMaxInflateRatio + 64) {
-    Sys_Trace("Uncompress Error.");
+    Sys_MessageBoxF("", "Uncompress Error.");
     return 1;
   }
   out->assign(size_t(unpacked) + 1, 0);  // one spare byte shows a long stream
   uLongf got = out->size();
   int rc = uncompress(out->data(), &got, src, srcLen);
   if (rc != Z_OK || got != unpacked) {
-    Sys_Trace("Uncompress Error.");
+    Sys_MessageBoxF("", "Uncompress Error.");
     out->clear();
     return 1;
   }

@@ -2,12 +2,14 @@
 // reading one record's item back. The file's table is checked whole against
 // the file size before any of it is used.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "files/save.h"
+#include "platform/file_write.h"
 
 namespace {
 
@@ -94,29 +96,12 @@ std::vector<uint8_t> EmptyImage() {
   return img;
 }
 
-// Writes the image beside the file and moves it over the old one, so that a
-// failure leaves the old file whole.
-int WriteReplace(const std::string& hostPath, const std::vector<uint8_t>& img) {
-  std::string tmp = hostPath + ".tmp";
-  {
-    FilePtr f(std::fopen(tmp.c_str(), "wb"));
-    if (!f) return kSaveErrCreate;
-    if (std::fwrite(img.data(), 1, img.size(), f.get()) != img.size()) {
-      f.reset();
-      std::remove(tmp.c_str());
-      return kSaveErrCreate;
-    }
-  }
-  if (std::rename(tmp.c_str(), hostPath.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return kSaveErrCreate;
-  }
-  return 0;
-}
-
 }  // namespace
 
-int Save_WriteFile(const std::string& hostPath) {
+int Save_WriteFile(const std::string& hostPath, int* sysErr) {
+  int ignored = 0;
+  if (!sysErr) sysErr = &ignored;
+  *sysErr = 0;
   std::vector<uint8_t> img;
   std::vector<Rec> recs;
   uint32_t table[kSaveBufferCount] = {};
@@ -129,7 +114,10 @@ int Save_WriteFile(const std::string& hostPath) {
   } else {
     bool ok = ReadAll(f.get(), &img);
     f.reset();
-    if (!ok) return kSaveErrCreate;
+    if (!ok) {
+      *sysErr = EIO;
+      return kSaveErrCreate;
+    }
     if (int rc = CheckImage(img, &recs)) return rc;
     for (const Rec& r : recs) table[r.dno - 1] = r.offset;
     bool replaces = false;
@@ -152,28 +140,32 @@ int Save_WriteFile(const std::string& hostPath) {
       }
       for (int i = 0; i < kSaveBufferCount; ++i)
         if (g_SaveBuffers[i].size != 0 && !done[i]) AppendBuffer(&img, table, i);
-      if (img.size() > 0xFFFFFFFFu) return kSaveErrCreate;
+      if (img.size() > 0xFFFFFFFFu) {
+        *sysErr = EFBIG;
+        return kSaveErrCreate;
+      }
       FinishImage(&img, table);
-      if (int rc = WriteReplace(hostPath, img)) return rc;
+      if ((*sysErr = FileW_Replace(hostPath, img.data(), img.size())) != 0) return kSaveErrCreate;
       Save_FreeBuffers(-1);
       return 0;
     }
   }
-  // New file or append: only the new records, the header and the table are
-  // written.
+  // New file: written whole beside its place and moved there. Append: the
+  // new records go to the end first and the header and table, which make
+  // them reachable, only once they are on the disk; a failure leaves the
+  // old file as it was.
   size_t oldSize = img.size();
   for (int i = 0; i < kSaveBufferCount; ++i)
     if (g_SaveBuffers[i].size != 0) AppendBuffer(&img, table, i);
-  if (img.size() > 0xFFFFFFFFu) return kSaveErrCreate;
+  if (img.size() > 0xFFFFFFFFu) {
+    *sysErr = EFBIG;
+    return kSaveErrCreate;
+  }
   FinishImage(&img, table);
-  FilePtr out(std::fopen(hostPath.c_str(), existed ? "r+b" : "wb"));
-  if (!out) return kSaveErrCreate;
-  bool ok = std::fwrite(img.data(), 1, kSaveRecordsStart, out.get()) == kSaveRecordsStart &&
-            std::fseek(out.get(), long(oldSize), SEEK_SET) == 0 &&
-            std::fwrite(img.data() + oldSize, 1, img.size() - oldSize, out.get()) ==
-                img.size() - oldSize;
-  if (!ok) return kSaveErrCreate;
-  out.reset();
+  *sysErr = existed ? FileW_AppendThenPatch(hostPath, oldSize, img.data() + oldSize, img.size() - oldSize,
+                                            img.data(), kSaveRecordsStart)
+                    : FileW_Replace(hostPath, img.data(), img.size());
+  if (*sysErr) return kSaveErrCreate;
   Save_FreeBuffers(-1);
   return 0;
 }
@@ -204,7 +196,7 @@ int Save_ReadItem(const std::string& hostPath, int dno, SaveItem* item) {
   uint32_t stored = GetU32(rec + 8);
   if (stored > size - off - sizeof rec) return kSaveErrCorrupt;
   item->kind = rec[4];
-  item->varNo = static_cast<int16_t>(rec[6] | rec[7] << 8);
+  item->varNo = static_cast<uint16_t>(rec[6] | rec[7] << 8);
   item->unpacked = GetU32(rec + 12);
   item->stored.resize(stored);
   if (stored && std::fread(item->stored.data(), 1, stored, f.get()) != stored)

@@ -33,6 +33,12 @@ int Save_ParseVarPayload(const uint8_t* p, size_t len, SaveVarPayload* out) {
     uint64_t want = out->dimCount ? elements * 8 : 8;
     return bytes == want ? 0 : kSaveErrCorrupt;
   }
+  out->bareText = false;
+  if (out->dimCount == 0 && (bytes < 4 || GetU32(out->data) != bytes - 4)) {
+    // One element: its length and bytes, with no per-element length inside.
+    out->bareText = true;
+    return 0;
+  }
   uint64_t want = out->dimCount ? elements : 1;
   size_t q = 0;
   for (uint64_t e = 0; e < want; ++e) {

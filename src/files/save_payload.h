@@ -12,13 +12,18 @@ constexpr int kSaveErrTooLong = 108070;
 // u32 type (1 int64, 2 double, 3 string), u32 dimension count (0..8), the
 // dimension sizes, u32 byte length, then the values (8 bytes each) or, for
 // strings, u32 length and bytes per element. A single element is stored
-// with dimension count 0.
+// with dimension count 0: u32 8 and the value for a number, u32 length and
+// the bytes for a text (no inner length). A whole scalar text variable keeps
+// the inner length; the two are told apart by whether the first u32 of the
+// data is the byte length minus 4 (four bytes without a zero byte would be
+// needed to mistake a text for it, which no element text holds).
 struct SaveVarPayload {
   uint32_t type = 0;
   uint32_t dimCount = 0;
   std::vector<uint32_t> dims;
   const uint8_t* data = nullptr;  // points into the parsed bytes
   uint32_t dataLen = 0;
+  bool bareText = false;  // type 3, one element: data is the text itself
 };
 
 // 0; kSaveErrTooLong for a payload or element count above 40000000; else

@@ -14,5 +14,7 @@
 // Applies pending visibility and opacity over a sibling list and the
 // children of its groups; a change sets g_FullRedraw and marks the layer.
 void Cg_CommitPendingState(ObjNode* first);
+// Installs the layer pictures of the save data commands (layer_save_hooks.cpp).
+void Gfx_InstallSaveHooks();
 #include "graphics/image_codec.h"
 #include "graphics/cg_setup.h"

@@ -17,12 +17,6 @@ std::mutex g_BoxMutex;
 MsgBoxRecorder g_Recorder;
 bool g_Interactive = false;
 
-bool HaveDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* w = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (w && *w);
-}
-
 std::string CaptionSjis(const MsgBoxRequest& r) {
   return r.defaultCaption ? std::string("Error") : r.caption;
 }
@@ -126,7 +120,7 @@ int MsgBox_DefaultAnswer(const MsgBoxRequest& r) {
 
 bool MsgBox_OnScreen() {
   std::lock_guard<std::mutex> lock(g_BoxMutex);
-  return g_Interactive && HaveDisplay() && !PlatSignal_Pending();
+  return g_Interactive && UiWindow_HaveDisplay() && !PlatSignal_Pending();
 }
 
 int MsgBox_Show(const MsgBoxRequest& request) {

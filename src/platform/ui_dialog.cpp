@@ -33,6 +33,7 @@ constexpr int32_t kButtonH = 26, kButtonMinW = 88, kButtonGap = 8, kButtonPad = 
 constexpr int32_t kFooterPad = 12, kScrollW = 14, kLinePad = 4, kFieldPad = 4;
 constexpr int32_t kFormMinW = 320, kFieldMinW = 280;
 constexpr int32_t kWheelLines = 3;
+constexpr int32_t kCaptionRoom = 140;  // title-bar icon and buttons
 
 // Characters that do not begin a line (they stay at the end of the line
 // before, even past its width).
@@ -520,7 +521,11 @@ bool RunHere(const UiDialogSpec& spec, UiDialogResult* out) {
   desc.owner = spec.owner;
   desc.topmost = spec.topmost;
   if (!UiWindow_CanShow() || !Plat_VideoInit() || !UiText_Ready()) return false;
-  Layout L = MakeLayout(spec, buttons, UiWindow_WorkArea(desc));
+  // Wide enough for the caption beside the title bar's own buttons, as far
+  // as the window manager's font is like ours.
+  UiDialogSpec sized = spec;
+  sized.minClientW = std::max(spec.minClientW, UiText_Width(spec.caption, kUiTextPx) + kCaptionRoom);
+  Layout L = MakeLayout(sized, buttons, UiWindow_WorkArea(desc));
   desc.w = L.w;
   desc.h = L.h;
   UiWindowPtr w = UiWindow_Open(desc);

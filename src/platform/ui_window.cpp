@@ -19,6 +19,7 @@ struct UiWindow {
   uint32_t id = 0;
   UiCanvas canvas;
   bool shown = false;
+  bool typingBefore = false;  // the engine's text input when the window opened
 };
 
 void UiWindowDeleter::operator()(UiWindow* w) const {
@@ -34,12 +35,6 @@ constexpr size_t kKeptEventsMax = 256;  // engine events held back during one lo
 
 std::mutex g_ModalLock;
 std::vector<UiWindow*> g_ModalStack;  // innermost last; main thread writes, tests read
-
-bool HaveDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* w = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (w && *w);
-}
 
 bool HeadlessDriver(const char* name) {
   return name && (SDL_strcasecmp(name, "dummy") == 0 || SDL_strcasecmp(name, "offscreen") == 0);
@@ -205,8 +200,14 @@ UiWindow* Innermost() {
 
 }  // namespace
 
+bool UiWindow_HaveDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* w = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (w && *w);
+}
+
 bool UiWindow_CanShow() {
-  if (!HaveDisplay()) return false;
+  if (!UiWindow_HaveDisplay()) return false;
   const char* driver =
       SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : std::getenv("SDL_VIDEODRIVER");
   return !HeadlessDriver(driver);
@@ -246,6 +247,7 @@ UiWindowPtr UiWindow_Open(const UiWindowDesc& d) {
   w->sdl = s;
   w->id = SDL_GetWindowID(s);
   w->canvas.Resize(d.w, d.h, 0xF0F0F0);
+  w->typingBefore = SDL_IsTextInputActive();
   if (d.owner && d.owner->sdl) SDL_SetWindowModalFor(s, d.owner->sdl);
   return w;
 }
@@ -298,7 +300,6 @@ bool UiWindow_ScreenRect(const UiWindow* w, PlatRect* out) {
 
 UiEnd UiWindow_RunModal(UiWindow* w, const UiEventFn& handler) {
   if (!w) return UiEnd::ByHandler;
-  bool typing = SDL_IsTextInputActive();
   {
     std::lock_guard<std::mutex> lock(g_ModalLock);
     g_ModalStack.push_back(w);
@@ -326,7 +327,7 @@ UiEnd UiWindow_RunModal(UiWindow* w, const UiEventFn& handler) {
     std::lock_guard<std::mutex> lock(g_ModalLock);
     g_ModalStack.pop_back();
   }
-  if (typing) SDL_StartTextInput();
+  if (w->typingBefore) SDL_StartTextInput();
   else if (SDL_IsTextInputActive()) SDL_StopTextInput();
   for (SDL_Event& e : loop.kept) SDL_PushEvent(&e);
   // The key-ups of keys held when the window opened went to this window.

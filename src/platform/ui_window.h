@@ -102,6 +102,8 @@ struct UiWindowDeleter {
 };
 using UiWindowPtr = std::unique_ptr<UiWindow, UiWindowDeleter>;
 
+// Whether the session has a display at all ($DISPLAY or $WAYLAND_DISPLAY).
+bool UiWindow_HaveDisplay();
 // Whether engine-drawn windows can be shown at all: a display, and a video
 // driver that puts windows on it (not SDL's "dummy" or "offscreen").
 bool UiWindow_CanShow();

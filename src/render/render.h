@@ -32,3 +32,4 @@ constexpr int32_t kJobScaleNearest = 11;
 constexpr int32_t kJobScaleFiltered = 21;
 // Weight applied to every fraction byte of the filtered scaler.
 uint8_t Present_FilterWeight(int fraction);
+#include "render/gpu.h"

@@ -65,8 +65,10 @@ int Boot_Run(int argc, char** argv) {
   return code;
 }
 
+void Boot_InstallQuitSignals() { PlatSignal_Install(OnQuitSignal); }
+
 int Boot_Main(int argc, char** argv) {
   MsgBox_SetInteractive(true);
-  PlatSignal_Install(OnQuitSignal);
+  Boot_InstallQuitSignals();
   return Boot_Run(argc, argv);
 }

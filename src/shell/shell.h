@@ -18,6 +18,9 @@ void Sys_ReadCaps();
 // Entry of the process (main.cpp): returns the exit code. Turns on-screen
 // message boxes on and runs Boot_Run.
 int Boot_Main(int argc, char** argv);
+// SIGTERM and SIGINT set the sticky shut-down flag (and the quit byte): the
+// engine ends the orderly way, without the close question. Boot_Main calls it.
+void Boot_InstallQuitSignals();
 // The entry sequence without the platform's interactive set-up: locks,
 // paths, current folder, appended data, screen-saver arguments, the engine,
 // release, restart. 0 for a normal end or a second copy, nonzero when the

@@ -86,6 +86,7 @@ void Boot_ShutdownAll() {
 
   if (const char* shot = std::getenv(kScreenshotEnv); shot && *shot && frameEnded)
     Frame_SaveLastFrame(shot);
+  if (frameEnded) Gpu_ReleaseAll();  // the GPU device, after the frames that used it
   WindowRec* main = g_WindowRecs[0];
   if (g_FullScreen && main && main->handle && Screen_EnterWindowed(main) == 0) g_FullScreen = 0;
   PlatCursor_Show(true);

@@ -16,6 +16,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "render/render.h"
 #include "shell/frame.h"
 #include "shell/link.h"
 #include "shell/shell.h"
@@ -289,6 +290,37 @@ int StepPlayTimers() {
   return 0;
 }
 
+// The renderer's copies of the drawing mode follow the fall-back.
+void SyncDrawingMode() {
+  g_WinConfig.gpuScaled = g_D3dMode.GpuScaled;
+  g_WinConfig.fullGpu = g_D3dMode.FullGpu;
+  g_WinConfig.cpuFiltered = g_D3dMode.CpuFiltered;
+}
+
+// The GPU device comes last, once the drawing mode is settled. A device
+// that cannot be made is the renderer's fall-back, never a failed start.
+int StepGpuDevice() {
+  const RenderSettings& r = g_RenderSettings;
+  D3dMode& m = g_D3dMode;
+  m.FullGpu = r.fullGpu;
+  m.GpuScaled = r.gpuScaling;
+  m.GpuFilter = r.presentMode;
+  m.CpuFiltered = r.cpuScaleChoice;
+  m.Textures16Bit = r.textures16Bit;
+  m.TileMaxWidth = r.tileMaxWidth;
+  m.TileMaxHeight = r.tileMaxHeight;
+  g_GpuShellHooks.resetRequest = &g_D3dResetRequest;
+  g_GpuShellHooks.modeChanged = SyncDrawingMode;
+  g_GpuShellHooks.window0Root = [] { return g_WindowRecs[0] ? g_WindowRecs[0]->layerSet : nullptr; };
+  g_GpuShellHooks.window0Size = [](int32_t* w, int32_t* h) {
+    *w = g_WindowRecs[0] ? g_WindowRecs[0]->logicalW : 0;
+    *h = g_WindowRecs[0] ? g_WindowRecs[0]->logicalH : 0;
+  };
+  int r0 = Gpu_StartupStep();
+  SyncDrawingMode();
+  return r0;
+}
+
 StartupStep g_Steps[] = {
     {"config", StepConfig},          {"pixelops", StepPixelOps},
     {"caps", StepCaps},              {"osversion", StepOsVersion},
@@ -306,6 +338,7 @@ StartupStep g_Steps[] = {
     {"workers", StepWorkers},        {"soundthread", StepSoundThread},
     {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},
+    {"gpudevice", StepGpuDevice},
 };
 constexpr int kStepCount = int(sizeof g_Steps / sizeof g_Steps[0]);
 StartupStepFn g_Replaced[kStepCount] = {};

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <ctime>
 
+#include "graphics/cg_op.h"
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
 #include "platform/clock.h"
+#include "render/render.h"
 #include "shell/shell.h"
 #include "shell/frame.h"
 #include "shell/startup.h"
@@ -53,7 +55,11 @@ void Sys_RegisterCommands() {
   s_done = true;
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
+<<<<<<< HEAD
   CmdSchema_RegisterSound();
+=======
+  CmdSchema_RegisterCgOps();
+>>>>>>> main
   CmdSchema_RegisterWindows();
 }
 
@@ -73,10 +79,13 @@ void Sys_InitTables() {
   g_VmPauseWaitHook = App_WaitInactivePause;
   g_VmAskYesNoHook = Win_AskYesNoMain;
   Shell_InstallVmHooks();
+  Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
   Snd_InstallSysVars();
   Msg_CreateRecord();
   Font_EnumFaces();
+  Font_InstallCgHooks();
+  Cg_SetFrameScalers(Present_ScaleThreaded, Present_ScaleFiltered, Present_ScaleThreaded2);
   Sys_KeepDirectXVersion();
 }
 

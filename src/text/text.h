@@ -206,6 +206,10 @@ int32_t Cmd_TextMetrics();  // 28
 // (msg_schema.cpp); argument ids in text/text_args.h.
 void CmdSchema_RegisterText();
 
+// Gives command 2 of the layer graphics its font-slot and glyph hooks
+// (font_cg_hook.cpp).
+void Font_InstallCgHooks();
+
 // ---- System variables of the message (msg_sysvar.cpp) ----------------------
 // Installs the getter of the collected message text (122) and its op bytes
 // (123) into the VM's system-variable hooks.

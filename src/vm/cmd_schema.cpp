@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "vm/host.h"
+#include "vm/save_cmds.h"
 #include "vm/vm.h"
 
 namespace {
@@ -68,6 +69,7 @@ void CmdSchema_Init() {
   CmdSchema_RegisterShell();
   CmdSchema_RegisterMath();
   CmdSchema_RegisterHost();
+  CmdSchema_RegisterSave();
 }
 
 const CmdSchemaEntry* CmdSchema_Get(int number) {

@@ -145,6 +145,10 @@ TEST(SaveFile, NamesAreCheckedAndCompleted) {
   EXPECT_EQ(Save_BuildName(std::string(32, 'a'), &out), 0);
   EXPECT_EQ(Save_BuildName(std::string(33, 'a'), &out), kSaveErrNameLong);
   EXPECT_EQ(Save_BuildName("a/b", &out), kSaveErrBackslash);
+  // 表 and ソ end in 0x5C: part of the character, not a separator.
+  EXPECT_EQ(Save_BuildName("\x95\x5c" "\x83\x5c" "A", &out), 0);
+  EXPECT_EQ(out, "\x95\x5c" "\x83\x5c" "a.sd");
+  EXPECT_EQ(Save_BuildName("\x95\x5c\\x", &out), kSaveErrBackslash);
 }
 
 struct CorruptCase {

@@ -4,6 +4,7 @@
 #include "platform/displays.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "platform/ui_dialog.h"
 
 namespace {
 
@@ -82,6 +83,44 @@ TEST(Display, MonitorsWhenADisplayIsPresent) {
   EXPECT_LE(m.workW, m.w);
   EXPECT_GT(m.desktop.width, 0);
   EXPECT_TRUE(m.desktop.bpp == 16 || m.desktop.bpp == 32);
+}
+
+}  // namespace
+
+namespace {
+
+// The text-input dialogs without a screen give their default answer: the
+// prompt form cannot be cancelled (OK with the initial text, bounded to the
+// answer buffer on a character boundary), the line form cancels.
+TEST(TextInput, DefaultAnswersAndRecorder) {
+  TextInputRequest prompt;
+  prompt.initial = Text_Utf8ToSjis("太郎");
+  testing::internal::CaptureStderr();
+  TextInputResult r = TextInput_Show(prompt);  // boxes are not interactive here
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(r.answer, TextInputAnswer::Ok);
+  EXPECT_EQ(r.text, prompt.initial);
+
+  prompt.initial = std::string(4094, 'a') + Text_Utf8ToSjis("あ");  // 4096 bytes
+  r = TextInput_DefaultAnswer(prompt);
+  EXPECT_EQ(r.text, std::string(4094, 'a'));  // never half a character
+
+  TextInputRequest line;
+  line.form = TextInputForm::Line;
+  line.initial = "abc";
+  r = TextInput_DefaultAnswer(line);
+  EXPECT_EQ(r.answer, TextInputAnswer::Cancel);
+  EXPECT_EQ(r.text, "");
+
+  std::vector<TextInputForm> seen;
+  TextInput_SetRecorder([&](const TextInputRequest& q) {
+    seen.push_back(q.form);
+    return TextInputResult{TextInputAnswer::Ok, q.initial + "!"};
+  });
+  r = TextInput_Show(line);
+  TextInput_SetRecorder(nullptr);
+  EXPECT_EQ(seen, std::vector<TextInputForm>{TextInputForm::Line});
+  EXPECT_EQ(r.text, "abc!");
 }
 
 }  // namespace

@@ -234,8 +234,12 @@ TEST_F(UiXvfb, TextInputFormsTypeAndEnd) {
   prompt.initial = S("太郎");
   prompt.maxChars = 4;
   // Escape cannot leave the prompt form; typing stops at the limit.
+  Grab shot;
   TextInputResult r = WithDialog([&] { return TextInput_Show(prompt); },
-                                 [](const PlatRect&) {
+                                 [&](const PlatRect& rect) {
+                                   shot = GrabScreen(rect, dir.path(),
+                                                     std::string(TEST_BINARY_DIR) +
+                                                         "/ui_input_xvfb.png");
                                    Keys({kScEscape, kScBackspace});
                                    UiWindow_InjectText("次郎三");
                                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -243,6 +247,9 @@ TEST_F(UiXvfb, TextInputFormsTypeAndEnd) {
                                  });
   EXPECT_EQ(r.answer, TextInputAnswer::Ok);
   EXPECT_EQ(r.text, S("太次郎三"));
+  int32_t ink = 0;
+  EXPECT_TRUE(Contains(shot, Reference(prompt.prompt, 0xF0F0F0, &ink))) << "prompt not shown";
+  EXPECT_TRUE(Contains(shot, Reference(prompt.initial, 0xFFFFFF, &ink))) << "field not shown";
 
   TextInputRequest line;
   line.form = TextInputForm::Line;

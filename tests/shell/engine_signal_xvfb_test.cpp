@@ -1,0 +1,186 @@
+// SIGTERM ends a real engine process running a fixture game on the X server
+// (run under xvfb-run) within a few seconds: while the game runs, while the
+// start-up's error box is up, and while a script error's box is up with the
+// frame thread on. Nothing the engine started stays behind, and the next
+// start of the same game runs (its locks were released). Skipped without a
+// display.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/game_fixture.h"
+#include "support/script_writer.h"
+#include "support/test_env.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr char kGameTitle[] = "signal test game";
+constexpr char kErrCaption[] = "TAVREN Debug Info.";
+
+bool HaveDisplay() {
+  const char* d = std::getenv("DISPLAY");
+  return d && *d && std::system("command -v xwininfo >/dev/null 2>&1") == 0;
+}
+
+// Whether a window named `title` is on the X server.
+bool WindowShown(const std::string& title) {
+  FILE* p = popen("xwininfo -root -tree 2>/dev/null", "r");
+  if (!p) return false;
+  std::string out;
+  char buf[4096];
+  while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+  pclose(p);
+  return out.find("\"" + title + "\"") != std::string::npos;
+}
+
+template <class F>
+bool WaitFor(F done, int ms) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
+class EngineSignalXvfb : public fx::GameTest {
+ protected:
+  void SetUp() override {
+    if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+    // Whatever the engine leaves running becomes this process's child.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    exe_ = dir_.path() + "/tavren";
+    std::error_code ec;
+    std::filesystem::create_hard_link(TEST_BINARY_DIR "/tavren", exe_, ec);
+    if (ec) std::filesystem::copy_file(TEST_BINARY_DIR "/tavren", exe_, ec);
+    ASSERT_FALSE(ec) << ec.message();
+    game.Cfg().width = 160;
+    game.Cfg().height = 120;
+    game.Cfg().showFirstFrame = 1;
+    game.Cfg().title = kGameTitle;
+  }
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    // Reap (and end) whatever was left behind.
+    for (pid_t p; (p = waitpid(-1, nullptr, WNOHANG)) > 0;) {
+    }
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+  }
+
+  void Install(bool damaged = false) {
+    std::string pack = fx::PackImage(game.Build());
+    if (damaged) pack.resize(pack.size() / 2);
+    dir_.Write("data.qpf", pack);
+  }
+
+  void Start() {
+    std::vector<std::string> vars = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                     "DBUS_SESSION_BUS_ADDRESS=disabled:",
+                                     "XDG_DATA_HOME=" + dir_.path() + "/xdg",
+                                     "XDG_CONFIG_HOME=" + dir_.path() + "/xdg"};
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e) {
+      std::string k(*e);
+      k = k.substr(0, k.find('=') + 1);
+      bool replaced = false;
+      for (const std::string& v : vars) replaced |= v.compare(0, k.size(), k) == 0;
+      if (!replaced) env.push_back(*e);
+    }
+    for (std::string& v : vars) env.push_back(v.data());
+    env.push_back(nullptr);
+    char* argv[] = {exe_.data(), nullptr};
+    ASSERT_EQ(posix_spawn(&pid_, exe_.c_str(), nullptr, nullptr, argv, env.data()), 0);
+  }
+
+  // Sends SIGTERM; true when the engine ended within `ms` (its exit code in
+  // *code, -1 when a signal ended it).
+  bool Terminate(int ms, int* code) {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms);
+    if (!ended) return false;
+    pid_ = -1;
+    *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+  }
+
+  // No process the engine started is left (they would be this process's
+  // children now).
+  static bool NothingLeft() {
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+  }
+
+  // The shown window `title` ends with SIGTERM, within 5 s, leaving nothing
+  // behind; then the same game, mended, starts again and runs.
+  void EndsOnSignalWhile(const std::string& title, int expectCode) {
+    ASSERT_TRUE(WaitFor([&] { return WindowShown(title); }, 15000)) << title << " never shown";
+    int code = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Terminate(5000, &code)) << "still running 5 s after SIGTERM with " << title;
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(code, expectCode);
+    EXPECT_TRUE(WaitFor(NothingLeft, 1000)) << "a process of the engine stayed behind";
+
+    game = fx::Game();
+    fx::Scene& s = Main();
+    Idle(s);
+    game.Cfg().width = 160;
+    game.Cfg().height = 120;
+    game.Cfg().showFirstFrame = 1;
+    game.Cfg().title = std::string(kGameTitle) + " again";
+    Install();
+    Start();
+    EXPECT_TRUE(WaitFor([&] { return WindowShown(std::string(kGameTitle) + " again"); }, 15000))
+        << "the next start did not run";
+    ASSERT_TRUE(Terminate(5000, &code));
+    EXPECT_EQ(code, 0);
+  }
+
+  TempDir dir_;
+  std::string exe_;
+  pid_t pid_ = -1;
+};
+
+TEST_F(EngineSignalXvfb, EndsARunningGame) {
+  Idle(Main());
+  Install();
+  Start();
+  EndsOnSignalWhile(kGameTitle, 0);
+}
+
+TEST_F(EngineSignalXvfb, EndsWhileTheStartUpErrorBoxIsUp) {
+  Idle(Main());
+  Install(/*damaged=*/true);
+  Start();
+  EndsOnSignalWhile(kErrCaption, 1);  // the start-up failed with a report
+}
+
+TEST_F(EngineSignalXvfb, EndsWhileAScriptErrorBoxIsUpWithTheFrameThread) {
+  game.Cfg().frameThread = 1;
+  fx::Scene& s = Main();
+  s.Cmd("wait", {{"frames", fx::Int(10)}});
+  s.JumpTo(fx::Text("nowhere").As(fx::kTypeText));  // 108180 from the frame thread
+  Idle(s);
+  Install();
+  Start();
+  EndsOnSignalWhile(kErrCaption, 0);
+}
+
+}  // namespace

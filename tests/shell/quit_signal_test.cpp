@@ -1,0 +1,43 @@
+// A quit signal ends a running engine the orderly way: the message loop
+// ends and the shut-down runs, without the close question even where the
+// game asks it, with and without the frame thread.
+#include <csignal>
+#include <chrono>
+
+#include "e2e/engine_game.h"
+#include "platform/signals.h"
+
+using namespace e2e;
+
+namespace {
+
+class QuitSignal : public EngineGame {
+ protected:
+  void TearDown() override {
+    PlatSignal_Reset();
+    EngineGame::TearDown();
+  }
+
+  void EndsWithoutTheCloseQuestion(uint32_t frameThread) {
+    game.Cfg().frameThread = frameThread;
+    Idle(Main());
+    ASSERT_EQ(Start(), 0);
+    g_WindowRecs[0]->closeMode = 1;  // a close would ask "終了します。よろしいですか？"
+    Boot_InstallQuitSignals();
+    std::raise(SIGTERM);
+    EXPECT_EQ(g_ShutdownRequested.load(), 1);
+    auto t0 = std::chrono::steady_clock::now();
+    Main_MessageLoop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(g_AppRunning.load(), 0);
+    EXPECT_TRUE(boxes.empty());  // no question was asked
+    Boot_Shutdown();
+    started = false;
+    EXPECT_NE(g_FrameThreadState.load(), kThreadRunning);
+  }
+};
+
+TEST_F(QuitSignal, EndsTheLoopWithoutTheCloseQuestion) { EndsWithoutTheCloseQuestion(0); }
+TEST_F(QuitSignal, EndsTheFrameThreadWithoutTheCloseQuestion) { EndsWithoutTheCloseQuestion(1); }
+
+}  // namespace
