@@ -55,11 +55,8 @@ void Sys_RegisterCommands() {
   s_done = true;
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
-<<<<<<< HEAD
-  CmdSchema_RegisterSound();
-=======
   CmdSchema_RegisterCgOps();
->>>>>>> main
+  CmdSchema_RegisterSound();
   CmdSchema_RegisterWindows();
 }
 
