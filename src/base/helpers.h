@@ -38,3 +38,7 @@ int32_t Obj_ResolvePath(char* out, const char* path, const char* curPath, bool a
 const char* Obj_LastComponent(const char* path);
 // Index of the '/' or NUL that ends the path component starting at i.
 size_t Path_ComponentEnd(const char* s, size_t i);
+
+// Copies `src` into `out` (`cap` bytes with the terminator), cut on a
+// Shift-JIS character boundary when it does not fit. Returns the length.
+size_t Str_CopySjis(char* out, size_t cap, const char* src);

@@ -40,3 +40,17 @@ bool Str_EndsWith(const char* s, const char* tail) {
   }
   return true;
 }
+
+size_t Str_CopySjis(char* out, size_t cap, const char* src) {
+  if (cap == 0) return 0;
+  size_t n = 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(src ? src : "");
+  while (p[n]) {
+    size_t step = Sjis_IsLead(p[n]) && p[n + 1] ? 2 : 1;
+    if (n + step >= cap) break;
+    n += step;
+  }
+  std::memcpy(out, p, n);
+  out[n] = 0;
+  return n;
+}

@@ -54,16 +54,16 @@ void BuildWeights(LanczosAxis* ax, int32_t n, int32_t m) {
   }
 }
 
-// One output value from taps over a line of `len` pixels spaced `step`
-// apart: the weighted mean of the taps inside the line.
-uint32_t Filter(const LanczosAxis& ax, int32_t i, const uint32_t* line, int64_t len, int64_t step) {
+// One output value from taps over a row of `len` pixels: the weighted mean
+// of the taps inside the row.
+uint32_t Filter(const LanczosAxis& ax, int32_t i, const uint32_t* line, int64_t len) {
   const int32_t* w = &ax.weights[size_t(i) * size_t(ax.taps)];
   int64_t f0 = ax.first[size_t(i)];
   int64_t sum[4] = {}, ws = 0;
   for (int32_t j = 0; j < ax.count[size_t(i)]; j++) {
     int64_t k = f0 + j;
     if (k < 0 || k >= len) continue;
-    uint32_t p = line[k * step];
+    uint32_t p = line[k];
     for (int b = 0; b < 4; b++) sum[b] += int64_t(w[j]) * int64_t((p >> (8 * b)) & 0xFF);
     ws += w[j];
   }
@@ -87,7 +87,7 @@ int Cg_ScaleMethod51(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int
   BuildWeights(&ax, w, outW);
   const uint32_t* in = reinterpret_cast<const uint32_t*>(src);
   for (int32_t y = 0; y < h; y++)
-    for (int32_t x = 0; x < outW; x++) mid[int64_t(y) * outW + x] = Filter(ax, x, in + int64_t(y) * w, w, 1);
+    for (int32_t x = 0; x < outW; x++) mid[int64_t(y) * outW + x] = Filter(ax, x, in + int64_t(y) * w, w);
   // The column pass accumulates whole intermediate rows, which keeps its
   // reads in order.
   BuildWeights(&ax, h, outH);

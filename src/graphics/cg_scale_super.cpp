@@ -82,52 +82,80 @@ void ShareRows(WorkerJobFn fn, void* user, int32_t rows) {
   Gfx_WaitWorkers(n);
 }
 
-inline int32_t Lerp8(int32_t p, int32_t q, int32_t f) { return (p * (256 - f) + q * f) >> 8; }
-
-// One bilinear sample at sub-column i and the source row position r.
-uint32_t Sample(const SuperJob& j, int32_t i, int64_t r) {
-  int64_t sy = j.rows.start + (r >> 8);
-  int32_t g = int32_t(r & 0xFF);
-  // The rows next to the picture's last one are read from its spare row
-  // and held to the buffer.
-  sy = sy < 0 ? 0 : sy >= j.h ? j.h - 1 : sy;
-  const uint8_t* r0 = j.src + (sy * j.w + j.subCol[i]) * 4;
-  const uint8_t* r1 = r0 + int64_t(j.w) * 4;
-  int32_t f = j.subFrac[i];
-  uint32_t v = 0;
-  for (int b = 0; b < 4; b++) {
-    int32_t top = Lerp8(r0[b], r0[4 + b], f), bot = Lerp8(r1[b], r1[4 + b], f);
-    v |= uint32_t(Lerp8(top, bot, g)) << (8 * b);
-  }
-  return v;
+// Two channels at a time (bytes 0 and 2, or 1 and 3 after a shift): each
+// lane's (p (256 - f) + q f) stays below 65536, so the lanes never mix and
+// the result equals the per-byte form.
+inline uint32_t Mix2(uint32_t p, uint32_t q, uint32_t f) {
+  return (((p & 0xFF00FFu) * (256 - f) + (q & 0xFF00FFu) * f) >> 8) & 0xFF00FFu;
 }
+inline uint32_t Mix(uint32_t p, uint32_t q, uint32_t f) {
+  return Mix2(p, q, f) | Mix2(p >> 8, q >> 8, f) << 8;
+}
+// (p + q + 1) >> 1 per byte.
+inline uint32_t Avg(uint32_t p, uint32_t q) { return (p | q) - (((p ^ q) & 0xFEFEFEFEu) >> 1); }
 
-inline uint32_t Avg4(uint32_t p, uint32_t q) {
-  uint32_t v = 0;
-  for (int b = 0; b < 4; b++) {
-    uint32_t x = (p >> (8 * b)) & 0xFF, y = (q >> (8 * b)) & 0xFF;
-    v |= ((x + y + 1) >> 1) << (8 * b);
+// The horizontal mixes of one source row at every sub-column, kept for the
+// few rows that neighbouring output rows share.
+class RowCache {
+ public:
+  RowCache(const SuperJob& j, int32_t subs) : j_(j), subs_(subs) {
+    for (Slot& s : slots_) s.px.resize(size_t(subs > 0 ? subs : 1));
   }
-  return v;
+  const uint32_t* Get(int64_t row) {
+    for (Slot& s : slots_)
+      if (s.row == row) return s.px.data();
+    Slot& s = slots_[next_++ % kSlots];
+    s.row = row;
+    const uint8_t* base = j_.src + row * j_.w * 4;
+    for (int32_t k = 0; k < subs_; k++) {
+      int32_t i = 2 * j_.colFirst + k;
+      uint32_t p, q;
+      std::memcpy(&p, base + int64_t(j_.subCol[i]) * 4, 4);
+      std::memcpy(&q, base + int64_t(j_.subCol[i]) * 4 + 4, 4);
+      s.px[size_t(k)] = Mix(p, q, j_.subFrac[i]);
+    }
+    return s.px.data();
+  }
+
+ private:
+  static constexpr int kSlots = 4;
+  struct Slot {
+    int64_t row = -1;
+    std::vector<uint32_t> px;
+  };
+  const SuperJob& j_;
+  int32_t subs_;
+  Slot slots_[kSlots];
+  unsigned next_ = 0;
+};
+
+// The samples at the row position r: the cached rows above and below
+// mixed by its fraction. Rows next to the picture's last one are held to
+// the buffer (the row below the last is its spare row).
+void SampleRow(const SuperJob& j, RowCache& cache, int64_t r, int32_t subs, uint32_t* out) {
+  int64_t sy = j.rows.start + (r >> 8);
+  uint32_t g = uint32_t(r & 0xFF);
+  sy = sy < 0 ? 0 : sy >= j.h ? j.h - 1 : sy;
+  const uint32_t* top = cache.Get(sy);
+  const uint32_t* bot = cache.Get(sy + 1);
+  for (int32_t k = 0; k < subs; k++) out[k] = Mix(top[k], bot[k], g);
 }
 
 void SuperRows(WorkerJob& wj) {
   const SuperJob& j = *static_cast<const SuperJob*>(wj.user);
   int32_t subs = 2 * (j.colEnd - j.colFirst);
   std::vector<uint32_t> A(size_t(subs > 0 ? subs : 1)), B(A.size());
+  RowCache cache(j, subs);
   for (int32_t band = wj.firstRow; band < wj.endRow; band++) {
     int32_t y = j.rowFirst + band;
     uint32_t* out = cgop::Row(j.out, j.W, y);
     std::memset(out, 0, size_t(j.colFirst) * 4);
     std::memset(out + j.colEnd, 0, size_t(j.W - j.colEnd) * 4);
-    int64_t R0 = j.rows.At(2 * int64_t(y), 2, 0), R1 = j.rows.At(2 * int64_t(y), 2, 256);
-    for (int32_t k = 0; k < subs; k++) {
-      A[size_t(k)] = Sample(j, 2 * j.colFirst + k, R0);
-      B[size_t(k)] = Sample(j, 2 * j.colFirst + k, R1);
-    }
+    SampleRow(j, cache, j.rows.At(2 * int64_t(y), 2, 0), subs, A.data());
+    SampleRow(j, cache, j.rows.At(2 * int64_t(y), 2, 256), subs, B.data());
     for (int32_t x = j.colFirst; x < j.colEnd; x++) {
       size_t k = size_t(2 * (x - j.colFirst));
-      out[x] = Avg4(Avg4(A[k], B[k]), Avg4(A[k + 1], B[k + 1]));
+      out[x] = Avg(Avg(A[k], B[k]), Avg(A[k + 1], B[k + 1]));
     }
   }
 }

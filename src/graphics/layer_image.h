@@ -57,6 +57,13 @@ struct LayerImage {
   void* emotePlayer = nullptr;
   float playerValues[3] = {1.0f, 1.0f, 1.0f};
   uint32_t playerFlag = 1;
+  // Kept by the E-mote host across a device reset: the saved state text
+  // (4096 bytes), the current motions of modes 1 and 3 (512 bytes each,
+  // made on first use) and the mode-3 ratio.
+  char* emoteState = nullptr;
+  char* emoteMotion1 = nullptr;
+  char* emoteMotion3 = nullptr;
+  float emoteRatio3 = 0.0f;
   // Every node that shows this record, so a change reaches all of them.
   std::vector<ObjNode*> sharers;
 };
@@ -67,7 +74,8 @@ struct LayerImage {
 struct LayerHooks {
   void (*clearShownRoot)(ObjNode* node);         // window records showing node
   void (*clearMessageLayer)(ObjNode* node);      // current message's layer
-  void (*releaseRecord)(LayerImage* rec);        // textures, E-mote player
+  void (*releaseRecord)(LayerImage* rec);        // textures
+  void (*releasePlayer)(LayerImage* rec);        // E-mote player and its stored data
 };
 extern LayerHooks g_LayerHooks;
 

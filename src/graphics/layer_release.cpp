@@ -16,7 +16,8 @@ void FreeGifFrames(LayerImage* rec) {
 }
 
 void FreeRecord(LayerImage* rec) {
-  if (g_LayerHooks.releaseRecord) g_LayerHooks.releaseRecord(rec);  // tiles, player
+  if (g_LayerHooks.releasePlayer) g_LayerHooks.releasePlayer(rec);  // animated character
+  if (g_LayerHooks.releaseRecord) g_LayerHooks.releaseRecord(rec);  // tiles
   std::free(rec->pixels);
   rec->pixels = nullptr;
   Obj_FreeExtraData(rec);

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/events.h"
 #include "platform/window.h"
 #include "render/render.h"
@@ -84,6 +85,8 @@ void Boot_ShutdownAll() {
   if (frameEnded && !workersEnded) ReportStuck("a pixel worker");
   Snd_ReleaseDevice(soundEnded);
 
+  // The players go first: the frame thread that drew them has ended.
+  if (frameEnded) Media_Shutdown();
   if (const char* shot = std::getenv(kScreenshotEnv); shot && *shot && frameEnded)
     Frame_SaveLastFrame(shot);
   if (frameEnded) Gpu_ReleaseAll();  // the GPU device, after the frames that used it

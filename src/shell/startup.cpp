@@ -11,6 +11,7 @@
 #include "files/files.h"
 #include "files/script_data.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/process.h"
@@ -249,6 +250,14 @@ int StepJoysticks() {
   return 0;
 }
 
+// The animated-character library, when one is installed; without it the
+// feature is off.
+int StepEmote() {
+  Emote_LoadDriver();
+  Media_InstallHooks();
+  return 0;
+}
+
 int StepStartClock() {
   Frame_ResetClock();
   Frame_ResetDriver();
@@ -332,7 +341,7 @@ StartupStep g_Steps[] = {
     {"engineconfig", StepEngineConfig}, {"screenbuffer", StepScreenBuffer},
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
     {"roots", StepObjectRoots},      {"sound", StepSound},
-    {"joysticks", StepJoysticks},
+    {"joysticks", StepJoysticks},    {"emote", StepEmote},
     {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
     {"scripts", StepScripts},
     {"workers", StepWorkers},        {"soundthread", StepSoundThread},

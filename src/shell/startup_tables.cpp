@@ -10,6 +10,7 @@
 #include "graphics/cg_op.h"
 #include "graphics/cg_setup.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/clock.h"
 #include "render/render.h"
 #include "shell/shell.h"
@@ -58,6 +59,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterCgOps();
   CmdSchema_RegisterSound();
   CmdSchema_RegisterWindows();
+  CmdSchema_RegisterMedia();
 }
 
 void Sys_InitTables() {
@@ -79,6 +81,8 @@ void Sys_InitTables() {
   Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
   Snd_InstallSysVars();
+  g_MediaWindowHook = Media_FillWindow0;
+  Media_InstallHooks();
   Msg_CreateRecord();
   Font_EnumFaces();
   Font_InstallCgHooks();

@@ -355,3 +355,7 @@ int Present_Window(WindowRec* rec);
 // Puts the root's current frame on the window now.
 void Present_Frame(WindowRec* rec, ObjNode* root);
 void Present_FreeGdiBuffers();
+
+// Window 0's picture for the media players (media_window.cpp).
+struct MediaWindowInfo;
+void Media_FillWindow0(MediaWindowInfo* out);

@@ -109,12 +109,12 @@ TEST_F(CgBlit, CrossFadeEndsCopyAndTheMiddleFollowsTheMask) {
   fx::Scene& s = Main();
   for (int i = 1; i <= 3; i++) LoadLayer(s, "c", i, "cg\\c.png");
   (void)s;
-  Run({fade(0, 0, 1), fade(255, 0, 2), fade(128, 64, 3)});
+  Run({fade(0, 0, 1), fade(255, 0, 2), fade(100, 64, 3)});
   LayerImage *a = Rec("refa.1"), *b = Rec("refb.1"), *m = Rec("refm.1");
   Img c0 = ImgOf(Rec("refc.1"));
   Img first = c0, second = c0, mid = c0;
   int32_t w[256];
-  Cg_BuildBlendTable(129, 64, w);
+  Cg_BuildBlendTable(101, 64, w);
   for (int y = 0; y < 5; y++)
     for (int x = 0; x < 6; x++) {
       uint32_t pa = GetPx(a, x, y), pb = GetPx(b, x, y);

@@ -375,3 +375,26 @@ TEST_F(Effects, MoveCarriesAnEmotePlayerAndNotifiesTheHost) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reached directly (command 2 refuses a rectangle for the mosaic): the grid
+// passes through the middle of the rectangle itself, not of (0, 0)-(r, b).
+TEST(CgMosaic, GridThroughTheRectanglesMiddle) {
+  gfxtest::InitGraphics();
+  ObjNode* saved = g_TreeRoots[kTreeLayer].root;
+  ObjNode* rt = gfxtest::MakeRoot(4, 4);
+  ObjNode* a = gfxtest::MakeLayer(rt, "a", false, kW, kH, 0);
+  ObjNode* o = gfxtest::MakeLayer(rt, "o", false, 1, 1, 0);
+  LayerImage* r = Layer_Record(a);
+  for (int y = 0; y < kH; y++)
+    for (int x = 0; x < kW; x++) SetPx(r, x, y, 0xFF000000u | uint32_t(x * 20) | uint32_t(y * 25) << 8);
+  Rect rc = {3, 2, 10, 8};
+  ASSERT_EQ(0, Cg_ApplyEffect(20, a, o, rc.l, rc.t, rc.r, rc.b, 3, 0, 1, 0));
+  Img want = Mosaic(ImgOf(r), rc, 3);
+  EXPECT_EQ(want.px, ImgOf(Layer_Record(o)).px);
+  Obj_DeleteTree(rt);
+  g_TreeRoots[kTreeLayer].root = saved;
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "cg_op_fixture.h"
 #include "render/render.h"
+#include "text/text.h"
 
 using namespace cgtest;
 
@@ -245,6 +246,39 @@ TEST_F(CgSwap, ASwapThatWouldDuplicateANameIsRefused) {
   Obj_DeleteTree(rt);
   g_TreeRoots[kTreeLayer].root = saved;
   g_QuitRequested = 0;
+}
+
+}  // namespace
+
+namespace {
+
+// Through the real font slots: the text subsystem's hook draws glyphs with
+// Msg_DrawGlyph into the first layer.
+TEST_F(CgOp, TextThroughTheFontSlotsInksTheLayer) {
+  Font_EnumFaces();
+  Font_InstallCgHooks();
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("t")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\t.png")}});
+  s.Cmd("cgop", {T("path", "t"), A("num", 1), T("text", "Ab\x82\xA0"), A("left", 2), A("top", 2), A("print", 1)});
+  Idle(s);
+  ASSERT_TRUE(Load({{"cg\\t.png", imgfix::WritePng(imgfix::Solid(80, 28, 0xFF000000u), imgfix::PngKind::Rgb)}}));
+  Frames(1);
+  ASSERT_EQ(0, g_QuitRequested.load());
+  LayerImage* r = Rec("t.1");
+  // Write mode 0 puts the glyph's coverage into the alpha bytes of its cell.
+  int ink = 0, inkRight = 0, clear = 0;
+  for (uint32_t y = 0; y < r->height; y++)
+    for (uint32_t x = 0; x < r->width; x++) {
+      uint32_t a = GetPx(r, int(x), int(y)) >> 24;
+      ink += a > 128;
+      inkRight += a > 128 && x >= 40;  // the pen moved on past the first glyphs
+      clear += a == 0;
+    }
+  EXPECT_GT(ink, 40);
+  EXPECT_GT(inkRight, 5);
+  EXPECT_GT(clear, 40);
+  r->alphaMode = 1;
+  if (const char* out = std::getenv("CG_TEXT_PNG")) Img_SavePng(r, out, 6);
 }
 
 }  // namespace

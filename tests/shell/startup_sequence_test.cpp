@@ -55,8 +55,9 @@ TEST_F(StartupSeq, RunsEveryStepInOrder) {
       "qvcfg",      "info",        "packindex",    "folderlock",   "datadir",
       "tables",     "tempprobe",   "binresource",  "windows",      "engineconfig",
       "screenbuffer", "mainwindow", "timerperiod", "roots",        "sound",
-      "joysticks",  "clock",       "sysinfo",      "scripts",      "workers",
-      "soundthread", "framethread", "screenmode",  "playtimers",   "gpudevice"};
+      "joysticks",  "emote",       "clock",        "sysinfo",      "scripts",
+      "workers",    "soundthread", "framethread",  "screenmode",   "playtimers",
+      "gpudevice"};
   EXPECT_EQ(g_Trace, want);
   EXPECT_EQ(g_DataPackaged, 1);  // the configuration came from a pack
   EXPECT_EQ(g_DataDir, g_ExeDir);
