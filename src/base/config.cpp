@@ -89,8 +89,8 @@ void Cfg_ReadUserSettings() {
   if (f[6] <= 1) g_ResolutionChange = f[6] == 0 ? 1 : 0;
   static constexpr uint8_t kFitForField[4] = {1, 2, 3, 0};
   if (f[7] <= 3) g_FitMode = kFitForField[f[7]];
-  // The layered-window option comes with the engine configuration, read
-  // later; the start-up applies the level again then.
+  // The layered-window option (level 0 counting as 1) comes with the engine
+  // configuration, which is read later; here it is not known yet.
   Cfg_ApplyDrawLevel(int(f[8] <= 3 ? f[8] : 99), false);
   SetBool(&g_TitleDoubleClickSwitch, f[9]);
   SetBool(&g_SysVarUserByte, f[10]);

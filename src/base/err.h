@@ -118,6 +118,11 @@ extern ErrTextTable g_ErrTextTable;
 using ErrPlaceFn = bool (*)(const char** sceneFile, int32_t* line);
 extern ErrPlaceFn g_ErrPlaceHook;
 
+// Called by the error dialog before it shows: the shell shows the mouse
+// cursor through its own auto-hide state, so the state stays right.
+using ErrDialogOpenFn = void (*)();
+extern ErrDialogOpenFn g_ErrDialogOpenHook;
+
 // The error dialog: shows `text` with the close button and, with
 // g_DebugMode 1, the open-in-editor button (enabled only when g_ErrFile is
 // set). Only the first call of the process shows anything.

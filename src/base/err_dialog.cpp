@@ -161,6 +161,7 @@ bool ErrDlg_Proc(int button) {
 
 void ErrDlg_Show(const char* text) {
   if (g_ErrDialogShown.exchange(1)) return;  // only the first error of a run
+  if (g_ErrDialogOpenHook) g_ErrDialogOpenHook();
   MsgBoxRequest req;
   req.caption = g_ErrCaption ? g_ErrCaption : "";
   req.text = ErrDlg_SetText(text);

@@ -13,6 +13,7 @@ std::atomic<uint8_t> g_QuitRequested{0};
 std::atomic<uint8_t> g_ShutdownRequested{0};
 ErrTextTable g_ErrTextTable;
 ErrPlaceFn g_ErrPlaceHook = nullptr;
+ErrDialogOpenFn g_ErrDialogOpenHook = nullptr;
 const char* g_ErrFile = nullptr;
 int32_t g_ErrLine = 1;
 const char* g_ErrCaption = "TAVREN Debug Info.";

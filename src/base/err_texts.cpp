@@ -13,8 +13,9 @@ struct BuiltIn {
   const char* utf8;
 };
 
-// Shown by "/info". Printed through the formatter like every error text, so
-// it holds no bare percent sign.
+// Shown by "/info": one line for every library linked into the engine whose
+// licence asks for a credit. Printed through the formatter like every error
+// text, so it holds no bare percent sign.
 constexpr const char kLicenceText[] =
     "■ライセンスについて\n"
     "\n"
@@ -23,9 +24,13 @@ constexpr const char kLicenceText[] =
     "\n"
     "・zlib (Jean-loup Gailly, Mark Adler) - zlib ライセンス\n"
     "・libpng (PNG Reference Library) - libpng ライセンス\n"
-    "・libjpeg: このソフトウェアの一部は Independent JPEG Group の成果に基づいています。\n"
-    "・Ogg Vorbis (Xiph.Org Foundation) - BSD 形式のライセンス\n"
+    "・libjpeg-turbo: このソフトウェアの一部は Independent JPEG Group の成果に基づいています。"
+    " (IJG ライセンス, 修正 BSD ライセンス)\n"
+    "・FreeType: Portions of this software are copyright (C) The FreeType Project "
+    "(www.freetype.org). All rights reserved. - FreeType ライセンス\n"
+    "・fontconfig (Keith Packard ほか) - MIT 形式のライセンス\n"
     "・SDL2 (Sam Lantinga ほか) - zlib ライセンス\n"
+    "・Ogg Vorbis (Xiph.Org Foundation) - BSD 形式のライセンス\n"
     "\n"
     "これらのライブラリは無保証で提供されています。"
     "各ライセンスの全文はそれぞれの配布物に含まれています。";

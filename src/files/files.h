@@ -163,6 +163,23 @@ struct MemCacheGroup {
 // Frame thread only.
 extern MemCacheGroup g_MemCache[kMemCacheGroups];
 
+// Resolves `name` (kind 0 image, 1 sound) and keeps the file in group 0..3:
+// a file already in that group becomes its newest; a full group drops its
+// oldest. 0 done or found nowhere, -1 after a reported failure (mem_cache.cpp).
+int File_PreloadToMemCache(int group, const char* name, int kind);
+// Frees a slot and moves the later ones down (the count is the caller's).
+void File_FreeMemCacheSlot(int group, int slot);
+// Empties every group (tests, shut-down).
+void File_ClearMemCache();
+
+// ---- Text tables (text_table.cpp) ----------------------------------------
+// The elements of a comma-separated text: one per field, fields split at
+// commas outside double or single quotes (the quotes stay in the text),
+// blanks and tabs before a field skipped; every non-empty line gives all its
+// fields, its last one included, and an empty line one empty element. A
+// line end is CR LF, CR or LF, and the end of the data ends the last line.
+std::vector<std::string> File_SplitTextTable(const uint8_t* data, size_t len);
+
 // ---- Pack archives (pack_index.cpp, pack_file.cpp, pack_extract.cpp) ---
 // Name-length decoding table and the scene key, built by Pack_InitNameTable.
 extern uint8_t g_PackLenTable[256];

@@ -26,9 +26,18 @@ int Restore(ObjNode* node, uint32_t w, uint32_t h, const uint8_t* pixels) {
   return 0;
 }
 
+int SaveImage(ObjNode* node, const char* hostPath, int format, int level) {
+  LayerImage* rec = Layer_Record(node);
+  if (!rec) return -1;
+  if (format == 0) return Img_SaveBmp(rec, hostPath);
+  if (format == 2) return Img_SaveJpeg(rec, hostPath, level);
+  return Img_SavePng(rec, hostPath, level);
+}
+
 }  // namespace
 
 void Gfx_InstallSaveHooks() {
+  g_SaveLayerHooks.saveImage = SaveImage;
   g_SaveLayerHooks.picture = Picture;
   g_SaveLayerHooks.restore = Restore;
 }

@@ -7,9 +7,11 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "graphics/graphics.h"
+#include "platform/threads.h"
 
 namespace {
 
@@ -29,6 +31,9 @@ int g_Running = 0;
 std::atomic<bool> g_Stop{false};
 
 void WorkerMain(Worker* w) {
+  // Each worker keeps to its own processor, so the bands of one job run
+  // side by side rather than queue on one core.
+  Plat_PinCurrentThread(w->job.index);
   for (;;) {
     std::unique_lock<std::mutex> hold(w->lock);
     w->wake.wait(hold, [w] { return w->pending || g_Stop; });
@@ -114,16 +119,24 @@ void Gfx_RunJob(WorkerJob& job) {
   }
 }
 
-void Gfx_StartWorkers(int count) {
-  if (g_Running) return;
+int Gfx_StartWorkers(int count) {
+  if (g_Running) return 0;
   count = count < 1 ? 1 : count > kWorkerMax ? kWorkerMax : count;
   g_Stop = false;
   for (int i = 0; i < count; i++) {
     g_Workers[i].job.index = i;
     g_Workers[i].pending = false;
-    g_Workers[i].thread = std::thread(WorkerMain, &g_Workers[i]);
+    try {
+      g_Workers[i].thread = std::thread(WorkerMain, &g_Workers[i]);
+    } catch (const std::system_error&) {
+      // The workers already running serve the pool; the caller decides
+      // whether a smaller pool may go on.
+      g_Running = i;
+      return -1;
+    }
   }
   g_Running = count;
+  return 0;
 }
 
 void Gfx_StopWorkers() {

@@ -43,8 +43,10 @@ struct WorkerJob {
 };
 
 // Starts `count` workers (clamped to 1..4); the start-up passes
-// g_WorkerCount. A second call does nothing.
-void Gfx_StartWorkers(int count);
+// g_WorkerCount. A second call does nothing. 0, or -1 when a thread could
+// not be started (the ones started before it keep running). Each worker is
+// pinned to the processor of its index where the machine has that many.
+int Gfx_StartWorkers(int count);
 // Sets the pool's own stop flag, wakes and joins every worker. Only the
 // shut-down calls this; a quit request alone never stops the pool.
 void Gfx_StopWorkers();

@@ -256,6 +256,10 @@ void Plat_SetTextInput(bool on) {
   else SDL_StopTextInput();
 }
 
+bool Plat_IsTextInputOn() {
+  return SDL_WasInit(SDL_INIT_VIDEO) && SDL_IsTextInputActive() == SDL_TRUE;
+}
+
 void Plat_GetKeyState(uint8_t out[256]) {
   for (int i = 0; i < 256; ++i) out[i] = 0;
   std::lock_guard<std::mutex> lock(g_KeyLock);

@@ -61,6 +61,7 @@ bool Plat_RunOnMainWait(std::function<void()> fn);
 // Typed-text events (PlatMsg::Char) on or off; on after Plat_VideoInit.
 // Off detaches the input method (screen-saver mode).
 void Plat_SetTextInput(bool on);
+bool Plat_IsTextInputOn();
 
 // Keyboard and mouse buttons by virtual-key number, bit 7 = down; kept
 // from the events (generic Shift, Ctrl and Alt follow either side).

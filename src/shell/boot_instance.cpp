@@ -50,8 +50,14 @@ int Boot_TakeInstanceLock() {
 
 bool Boot_TakeFolderLock() {
   InstanceLock::Result r;
-  std::unique_ptr<InstanceLock> lock = InstanceLock::Acquire(FolderLockName(), &r);
-  if (!lock) return false;
+  const std::string name = FolderLockName();
+  std::unique_ptr<InstanceLock> lock = InstanceLock::Acquire(name, &r);
+  if (!lock) {
+    // The running copy gave up its instance lock once it held this one: the
+    // front request goes where it listens.
+    if (r == InstanceLock::Result::Held) Boot_ActivateRunningInstance(name);
+    return false;
+  }
   g_Locks[2] = std::move(lock);
   Boot_ReleaseMutex(1);  // the folder lock stands in for the instance lock
   return true;

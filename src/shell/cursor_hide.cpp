@@ -14,6 +14,11 @@ void Cursor_RequestShow() {
   g_CursorShown = 1;
 }
 
+void Cursor_ShowForDialog() {
+  Cursor_RequestShow();
+  Cursor_ApplyPending();
+}
+
 void Cursor_ApplyPending() {
   uint8_t p = g_CursorPending.exchange(0);
   if (p == 1) Plat_RunOnMain([] { PlatCursor_Show(true); });

@@ -97,6 +97,7 @@ int Thread_StartFrameThread() {
   } catch (...) {
     SetFrameThreadState(kThreadNeverStarted);
     g_WndFrameThreadRunning = 0;
+    Err_Show(100010, 1);
     return -1;
   }
   return 0;

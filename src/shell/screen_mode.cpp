@@ -74,6 +74,11 @@ bool Screen_ChooseMode(const std::vector<PlatDisplayMode>& modes, int32_t deskto
 
 namespace {
 
+// Progress texts of the mode switches, for the trace hook.
+void TraceText(const char* utf8) {
+  Sys_Trace("%s", Text_Utf8ToSjis(utf8).c_str());
+}
+
 std::vector<PlatDisplayMode> ModesOf(int32_t display) {
   std::vector<PlatDisplay> list = PlatDisplay_List();
   if (display < 0 || static_cast<size_t>(display) >= list.size()) return {};
@@ -104,6 +109,7 @@ void RestoreKeptSizes(WindowRec* rec) {
 }  // namespace
 
 int Screen_EnterFullScreenGdi(WindowRec* rec, int32_t display) {
+  TraceText("DirectX を使用せずにフルスクリーン切替処理開始します.");
   bool gpu = g_WinConfig.gpuScaled || g_WinConfig.fullGpu;
   if (gpu && g_WinConfig.resolutionChange) g_D3dResetRequest = 1;
   bool found = false;
@@ -116,8 +122,10 @@ int Screen_EnterFullScreenGdi(WindowRec* rec, int32_t display) {
   }
   bool desktop = !g_WinConfig.resolutionChange;
   if (found && PlatWin_EnterFullscreen(rec->handle, display, g_Screen.screenW, g_Screen.screenH,
-                                       static_cast<int32_t>(g_FullScreenDepth), desktop))
+                                       static_cast<int32_t>(g_FullScreenDepth), desktop)) {
+    TraceText("フルスクリーンに切り替えました.");
     return 0;
+  }
   if (gpu) g_D3dResetRequest = 0;
   g_FullScreen = 0;
   int32_t w = g_Screen.screenW, h = g_Screen.screenH;
@@ -128,6 +136,7 @@ int Screen_EnterFullScreenGdi(WindowRec* rec, int32_t display) {
         Text_Utf8ToSjis("PC環境が %d x %d 解像度でのフルスクリーンに対応していません。");
     char text[200];
     std::snprintf(text, sizeof text, kFmt.c_str(), w, h);
+    Sys_Trace("%s", text);
     g_WndUi.box("", text);
   } else {
     // Reported without clearing a quit that is already on its way.
@@ -137,6 +146,7 @@ int Screen_EnterFullScreenGdi(WindowRec* rec, int32_t display) {
 }
 
 int Screen_EnterFullScreen(WindowRec* rec) {
+  TraceText("フルスクリーン処理開始します.");
   Screen_EnumMonitors();
   int32_t display = 0;
   int32_t i = Screen_FindWindowMonitor(rec, &display);
@@ -171,6 +181,7 @@ int Screen_EnterFullScreen(WindowRec* rec) {
 }
 
 int Screen_EnterWindowedGdi(WindowRec* rec) {
+  TraceText("DirectX を使用せずに通常スクリーン切替処理開始します.");
   PlatWin_LeaveFullscreen(rec->handle);
   if (!g_QuitRequested) {
     uint32_t style = Win_GetStyle(rec);
@@ -191,6 +202,7 @@ int Screen_EnterWindowedGdi(WindowRec* rec) {
 }
 
 int Screen_EnterWindowed(WindowRec* rec) {
+  TraceText("通常スクリーン切替処理開始します.");
   g_Screen.shownW = g_Screen.keptShownW;
   g_Screen.shownH = g_Screen.keptShownH;
   g_Screen.screenW = g_Screen.keptScreenW;

@@ -63,8 +63,9 @@ bool Boot_TakeStartLock();
 int Boot_TakeInstanceLock();
 void Boot_ReleaseMutex(int n);  // 0 start, 1 instance, 2 folder
 void Boot_ReleaseMutexes();
-// Takes the folder lock named by the executable's folder ('\' as ':');
-// false when another copy holds it.
+// Takes the folder lock named by the executable's folder ('\' as ':') and
+// releases the instance lock; false when another copy holds it (that copy
+// is then asked to the front through the folder lock).
 bool Boot_TakeFolderLock();
 // True when a later copy asked this one to come to the front since the last
 // call. The window code polls it and raises the main window.

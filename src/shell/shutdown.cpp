@@ -108,9 +108,9 @@ void Boot_Shutdown() { Boot_ShutdownAll(); }
 int Sys_RunEngine() {
   int r = int8_t(Sys_Startup() & 0xFF);
   if (r == 0) Main_MessageLoop();
-  // A stop without any report (the settings switch, a second copy) is a
-  // normal end; a reported failure is not.
-  bool failed = r != 0 && g_ShutdownRequested;
+  // A stop on purpose (the settings and licence switches, a second copy)
+  // is a normal end; a reported failure is not.
+  bool failed = r != 0 && g_ShutdownRequested && !g_StartupEndedEarly;
   Boot_Shutdown();
   return failed ? 1 : 0;
 }

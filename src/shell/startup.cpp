@@ -27,8 +27,18 @@
 #include "vm/vm.h"
 
 StartupTraceFn g_StartupTraceHook = nullptr;
+uint8_t g_StartupEndedEarly = 0;
 
 namespace {
+
+// A start-up step whose result says it failed stops the start with 100010
+// (a failed allocation), so the engine never ends without saying why. Where
+// the failing part reported its own cause first, that report is the one
+// the dialog shows; this one only sets the quit flag again.
+int Startup_Fail() {
+  Err_Show(100010, 1);
+  return -1;
+}
 
 int StepConfig() {
   Cfg_ReadCommandLine();
@@ -69,6 +79,7 @@ int StepSettingsSwitch() {
     std::string text = Text_Utf8ToSjis(kProgram + " を起動できませんでした。");
     Sys_MessageBoxF(kCaption.c_str(), "%s", text.c_str());
   }
+  g_StartupEndedEarly = 1;
   return -1;
 }
 
@@ -76,6 +87,7 @@ int StepInfoSwitch() {
   if (g_Args.count < 1 || !Startup_IsSwitch(g_Args.args[1], "/info")) return 0;
   g_ErrCaption = "License Information";
   Err_Show(100000, 1);
+  g_StartupEndedEarly = 1;
   return -1;
 }
 
@@ -91,11 +103,10 @@ int StepPackIndex() {
 int StepFolderLock() {
   if (g_HasAppendedData) return 0;
   if (!Boot_TakeFolderLock()) {
-    Boot_ActivateRunningInstance(g_InstanceName);
     Boot_ReleaseMutexes();
+    g_StartupEndedEarly = 1;
     return -1;
   }
-  Boot_ReleaseMutex(1);
   return 0;
 }
 
@@ -109,10 +120,7 @@ int StepDataDir() {
   return Compiler_Run() == 0 ? 0 : -1;
 }
 
-int StepTables() {
-  Sys_InitTables();
-  return 0;
-}
+int StepTables() { return Sys_InitTables(); }
 
 int StepTempProbe() {
   Sys_ProbeTempFile();
@@ -127,7 +135,7 @@ int StepBinResource() {
 }
 
 int StepWindowRecords() {
-  if (Win_CreateMain() != 0) return -1;
+  if (Win_CreateMain() != 0) return Startup_Fail();
   Plat_SetWndProc(Win_Proc);
   return 0;
 }
@@ -192,8 +200,11 @@ int StepMainWindow() {
     Sys_MessageBoxF(kCaption.c_str(), "%s", kText.c_str());
     return -1;
   }
+  Win_FitAfterCreate(rec);
   PlatCursor_Show(false);
   PlatCursor_Show(true);
+  // A screen saver takes no typed text: the input method is detached.
+  if (g_ScreenSaverMode) Plat_SetTextInput(false);
   return 0;
 }
 
@@ -206,16 +217,17 @@ int StepTimerPeriod() {
 // The object trees. The layer tree's first layer "W0" is window 0's root;
 // it is made here when no maker of the layer tree did it.
 int StepObjectRoots() {
-  if (Obj_CreateSystemRoots() != 0) return 0;  // reported; the first frame quits
+  if (Obj_CreateSystemRoots() != 0) return Startup_Fail();
   WindowRec* rec = g_WindowRecs[0];
   ObjTreeRoot& tree = g_TreeRoots[kTreeLayer];
-  if (rec->layerSet || !tree.root) return 0;
+  if (rec->layerSet) return 0;
+  if (!tree.root) return Startup_Fail();
   LayerImage* r = Obj_GetImageRecord(tree.root);
-  if (!r || Img_SetSize(r, rec->logicalW, rec->logicalH, nullptr) != 0) return 0;
+  if (!r || Img_SetSize(r, rec->logicalW, rec->logicalH, nullptr) != 0) return Startup_Fail();
   std::strcpy(tree.curPath, "W0");
-  if (!Cg_Create("W0", rec->logicalW, rec->logicalH, 0, 0)) return 0;
-  rec->layerSet = Obj_FindByPath(tree.root, "W0", kObjFindGroup | kObjFindQuiet);
-  return 0;
+  if (!Cg_Create("W0", rec->logicalW, rec->logicalH, 0, 0)) return Startup_Fail();
+  Win_SetShownRoot(rec, Obj_FindByPath(tree.root, "W0", kObjFindGroup | kObjFindQuiet));
+  return rec->layerSet ? 0 : Startup_Fail();
 }
 
 // What the sound thread's focus pause follows.
@@ -280,10 +292,7 @@ int StepScripts() {
   return 0;
 }
 
-int StepWorkers() {
-  Thread_StartWorkers();
-  return 0;
-}
+int StepWorkers() { return Thread_StartWorkers(); }
 
 int StepFrameThread() { return Thread_StartFrameThread(); }
 
@@ -370,6 +379,11 @@ bool Startup_ReplaceStep(const char* name, StartupStepFn fn) {
 
 int Sys_Startup() {
   g_AppRunning = 1;  // until the message loop takes the quit
+  // A start in a process that already ran the engine (a test program)
+  // begins like a fresh one.
+  g_QuitRequested = 0;
+  g_ShutdownRequested = 0;
+  g_StartupEndedEarly = 0;
   for (int i = 0; i < kStepCount; ++i) {
     if (g_StartupTraceHook) g_StartupTraceHook(g_Steps[i].name);
     StartupStepFn fn = g_Replaced[i] ? g_Replaced[i] : g_Steps[i].fn;

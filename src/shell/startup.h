@@ -15,9 +15,16 @@
 // (App_RequestQuit already called). Every result is followed by
 // Boot_Shutdown.
 int Sys_Startup();
+// Set when the start-up stopped on purpose rather than by a failure (the
+// settings and licence switches, a second copy in the folder): the process
+// then ends with 0.
+extern uint8_t g_StartupEndedEarly;
 // Builds the engine-wide tables once per process (a second call does
-// nothing) and registers every command with the command schema.
-void Sys_InitTables();
+// nothing) and registers every command with the command schema. 0, or -1
+// after 100010 when the message record cannot be made.
+int Sys_InitTables();
+// Tests: the next Sys_InitTables builds the tables again.
+void Sys_ForgetTables();
 // Registers the command schema entries of every built subsystem (also used
 // by the fixture writer, so that games and engine agree on the table).
 void Sys_RegisterCommands();
@@ -29,10 +36,11 @@ void Sys_ProbeTempFile();
 int32_t Res_GetBinSize();
 void Timer_BeginPeriod();
 void Timer_EndPeriod();
-// Starts the pixel workers (g_WorkerCount of them).
-void Thread_StartWorkers();
-// Starts the frame thread when g_FrameThreadMode is set; 0, or -1 when the
-// thread could not be started.
+// Starts the pixel workers (g_WorkerCount of them); 0, or -1 after 100010
+// when a worker thread could not be started.
+int Thread_StartWorkers();
+// Starts the frame thread when g_FrameThreadMode is set; 0, or -1 after
+// 100010 when the thread could not be started.
 int Thread_StartFrameThread();
 
 // A step of the start-up: 0 go on, anything else is the start-up's result.

@@ -21,6 +21,7 @@
 #include "sound/sound.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
+#include "vm/host.h"
 #include "vm/math.h"
 #include "vm/vm.h"
 
@@ -60,10 +61,13 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterSound();
   CmdSchema_RegisterWindows();
   CmdSchema_RegisterMedia();
+  CmdSchema_RegisterQueryObject();
 }
 
-void Sys_InitTables() {
-  if (g_TablesBuilt) return;
+void Sys_ForgetTables() { g_TablesBuilt = false; }
+
+int Sys_InitTables() {
+  if (g_TablesBuilt) return 0;
   g_TablesBuilt = true;
   std::srand(unsigned(std::time(nullptr)));
   Rand_Seed(Clock_Ms32());
@@ -83,11 +87,18 @@ void Sys_InitTables() {
   Snd_InstallSysVars();
   g_MediaWindowHook = Media_FillWindow0;
   Media_InstallHooks();
-  Msg_CreateRecord();
-  Font_EnumFaces();
+  g_ErrDialogOpenHook = Cursor_ShowForDialog;
+  // Every message command works on the current message record: without it
+  // the engine cannot run a script.
+  if (Msg_CreateRecord() != 0 || Font_EnumFaces() != 0) {
+    g_TablesBuilt = false;
+    Err_Show(100010, 1);
+    return -1;
+  }
   Font_InstallCgHooks();
   Cg_SetFrameScalers(Present_ScaleThreaded, Present_ScaleFiltered, Present_ScaleThreaded2);
   Sys_KeepDirectXVersion();
+  return 0;
 }
 
 // A file is created and removed again in the data folder; a folder that
@@ -114,5 +125,9 @@ int32_t Res_GetBinSize() { return int32_t(sizeof kBinResource148); }
 void Timer_BeginPeriod() {}
 void Timer_EndPeriod() {}
 
-void Thread_StartWorkers() { Gfx_StartWorkers(g_WorkerCount); }
+int Thread_StartWorkers() {
+  if (Gfx_StartWorkers(g_WorkerCount) == 0) return 0;
+  Err_Show(100010, 1);
+  return -1;
+}
 

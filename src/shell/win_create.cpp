@@ -160,6 +160,14 @@ void Win_DestroyAll() {
   }
 }
 
+void Win_SetShownRoot(WindowRec* rec, ObjNode* node) {
+  if (!rec) return;
+  rec->layerSet = node;
+  // The release of a marked record clears every window that shows it; an
+  // unmarked one would leave the window composing from freed memory.
+  if (LayerImage* r = Layer_Record(node)) r->shown = 1;
+}
+
 void Win_ClearShownRoot(ObjNode* node) {
   for (WindowRec* rec : g_WindowRecs)
     if (rec && rec->layerSet == node) rec->layerSet = nullptr;

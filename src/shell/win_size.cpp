@@ -123,6 +123,19 @@ void Win_OnSize(WindowRec* rec) {
   PlaceChildren(ScaleOf(w, rec->logicalW), ScaleOf(h, rec->logicalH));
 }
 
+void Win_FitAfterCreate(WindowRec* rec) {
+  int32_t l = 0, t = 0, r = 0, b = 0;
+  if (!Wnd_GetWindowRect(rec, &l, &t, &r, &b)) return;
+  Win_OnSize(rec);
+  int32_t l2 = 0, t2 = 0, r2 = 0, b2 = 0;
+  if (!Wnd_GetWindowRect(rec, &l2, &t2, &r2, &b2)) return;
+  if (r2 - l2 == r - l && b2 - t2 == b - t) return;
+  // Centred for its first size, a window larger than the desktop would keep
+  // its top-left corner off the screen.
+  int32_t x = 0, y = 0;
+  if (Wnd_WorkAreaCentre(r2 - l2, b2 - t2, &x, &y)) Win_Move(rec, x < 0 ? 0 : x, y < 0 ? 0 : y);
+}
+
 void Win_OnPosChanged(WindowRec* rec) {
   if (!rec || rec->index != 0 || g_FullScreen) return;
   if (g_MainSize.restorePending) {

@@ -191,6 +191,8 @@ void Wnd_InitDibHeader(WindowRec* rec);
 // 1 created, 0 failed. showCmd and className are kept for the call's shape.
 int Win_Create(WindowRec* rec, int showCmd, const char* classNameSjis, const char* titleSjis);
 void Win_DestroyAll();                      // shut-down and tests
+// Makes `node` the window's shown root and marks its record as shown.
+void Win_SetShownRoot(WindowRec* rec, ObjNode* node);
 void Win_ClearShownRoot(ObjNode* node);     // a released layer no longer shows
 
 // Frame sizes of the window's current style (measured the same way always).
@@ -244,6 +246,10 @@ void Win_OnGetMinMaxInfo(WindowRec* rec);
 // Client size that keeps the aspect after a windowed resize to (w, h).
 void Win_SnapClient(int32_t logicalW, int32_t logicalH, int32_t* w, int32_t* h);
 void Win_OnSize(WindowRec* rec);
+// The size rules once, right after the main window is made (a new window
+// gets no size event of its own): limited to the desktop at the picture's
+// aspect, and centred again in the work area when that changed its size.
+void Win_FitAfterCreate(WindowRec* rec);
 void Win_OnPosChanged(WindowRec* rec);
 void Win_OnMove(WindowRec* rec);
 
@@ -287,6 +293,8 @@ void Input_JoyKeys(int j, bool answered, uint32_t x, uint32_t y, uint32_t button
 extern std::atomic<uint8_t> g_CursorShown;    // 1 at start
 extern std::atomic<uint8_t> g_CursorPending;  // 0 none, 1 show, 2 hide
 void Cursor_RequestShow();
+// Shows the cursor at once for a dialog (the error dialog's hook).
+void Cursor_ShowForDialog();
 void Cursor_ApplyPending();
 // Auto-hide step of the frame (main window record, frame time).
 void Cursor_UpdateAutoHide(WindowRec* rec, uint32_t frameTime, bool menuShown);

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "vm/host.h"
+#include "vm/file_cmds.h"
 #include "vm/save_cmds.h"
 #include "vm/vm.h"
 
@@ -70,6 +71,7 @@ void CmdSchema_Init() {
   CmdSchema_RegisterMath();
   CmdSchema_RegisterHost();
   CmdSchema_RegisterSave();
+  CmdSchema_RegisterFiles();
 }
 
 const CmdSchemaEntry* CmdSchema_Get(int number) {

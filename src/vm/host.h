@@ -42,6 +42,7 @@ constexpr size_t kRegValueMaxBytes = 1023;
 constexpr char kRegistryFileName[] = "registry.ini";
 
 int32_t Cmd_QueryObject();        // 4 (graphics: cmd_query_object.cpp)
+void CmdSchema_RegisterQueryObject();  // graphics/cmd_query_object.cpp
 int32_t Cmd_SetClipboardText();   // 5
 int32_t Cmd_GetClipboardText();   // 6
 int32_t Cmd_InputDialog();        // 10

@@ -16,6 +16,9 @@ struct SaveLayerHooks {
   // Gives the layer a picture of that size with those pixels and stamps its
   // load time; 0, or -1 after a report.
   int (*restore)(ObjNode* node, uint32_t width, uint32_t height, const uint8_t* pixels) = nullptr;
+  // Writes the layer as an image file at a host path: format 0 BMP, 1 PNG
+  // (level 0..9), 2 JPEG (quality 1..100). 0, or nonzero on failure.
+  int (*saveImage)(ObjNode* node, const char* hostPath, int format, int level) = nullptr;
 };
 extern SaveLayerHooks g_SaveLayerHooks;
 

@@ -2,6 +2,7 @@
 // fixed number of frames on the manual clock, its presented frame compared
 // with pixels computed here from the scene's colours.
 #include "e2e/engine_game.h"
+#include "platform/window.h"
 #include "render/render.h"
 
 using namespace e2e;
@@ -112,9 +113,10 @@ int SmallDesktopCaps() {
   return 0;
 }
 
-// A game larger than the desktop is drawn at half the desktop's size: the
-// window shows the composed root through the filtered scaler.
-TEST_F(E2eFrame, LargeGameIsShownScaledToHalfTheDesktop) {
+// A game larger than the desktop: the window is limited to the desktop at
+// the picture's aspect (1000 x 500 on 800 x 600 gives 800 x 400) and shows
+// the composed root through the filtered scaler.
+TEST_F(E2eFrame, LargeGameIsShownScaledToTheDesktopAtItsAspect) {
   game.Cfg().width = 1000;
   game.Cfg().height = 500;
   g_DeskW = 800;
@@ -127,23 +129,31 @@ TEST_F(E2eFrame, LargeGameIsShownScaledToHalfTheDesktop) {
   extra["cg\\bg.png"] = imgfix::WritePng(bg);
   ASSERT_EQ(Start(), 0);
   ASSERT_EQ(Frames(3), 3);
-  ASSERT_EQ(g_Screen.shownW, 400);
-  ASSERT_EQ(g_Screen.shownH, 300);
+  ASSERT_EQ(g_Screen.shownW, 800);
+  ASSERT_EQ(g_Screen.shownH, 400);
+  EXPECT_EQ(g_Screen.screenW, 800);
+  EXPECT_EQ(g_Screen.screenH, 400);
+  PlatRect client;
+  ASSERT_TRUE(PlatWin_GetClientRect(g_WindowRecs[0]->handle, &client));
+  EXPECT_EQ(client.w, 800);
+  EXPECT_EQ(client.h, 400);
+  EXPECT_GE(client.x, 0);  // re-centred for its new size: no corner off screen
+  EXPECT_GE(client.y, 0);
   LayerImage* root = Root();
   ASSERT_NE(root, nullptr);
   ASSERT_EQ(root->width, 1000u);
-  std::vector<uint8_t> want(Screen_BufferBytes(400, 300));
-  Present_ScaleFiltered(want.data(), root->pixels, 0, 0, 100 * 999, 100 * 499, 1000, 500, 100 * 400,
-                        100 * 300);
+  std::vector<uint8_t> want(Screen_BufferBytes(800, 400));
+  Present_ScaleFiltered(want.data(), root->pixels, 0, 0, 100 * 999, 100 * 499, 1000, 500, 100 * 800,
+                        100 * 400);
   int32_t w = 0, h = 0;
   std::vector<uint32_t> shown = Shown(&w, &h);
-  ASSERT_GE(w, 400);
-  ASSERT_GE(h, 300);
+  ASSERT_GE(w, 800);
+  ASSERT_GE(h, 400);
   int bad = 0;
-  for (int y = 0; y < 300; ++y)
-    for (int x = 0; x < 400; ++x) {
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 800; ++x) {
       uint32_t v;
-      std::memcpy(&v, &want[(size_t(y) * 400 + size_t(x)) * 4], 4);
+      std::memcpy(&v, &want[(size_t(y) * 800 + size_t(x)) * 4], 4);
       if ((shown[size_t(y) * size_t(w) + size_t(x)] | 0xFF000000u) != (v | 0xFF000000u)) ++bad;
     }
   EXPECT_EQ(bad, 0);

@@ -103,6 +103,22 @@ bool Contains(const Grab& g, const UiCanvas& t) {
   return false;
 }
 
+// Grabs the rectangle until every reference shows in it (a loaded X server
+// may paint late), at most for 3 s; returns the last grab.
+Grab GrabPainted(const PlatRect& r, const std::string& dir, const std::string& png,
+                 const std::vector<UiCanvas>& refs) {
+  Grab g;
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  do {
+    g = GrabScreen(r, dir, png);
+    bool all = g.w > 0;
+    for (const UiCanvas& ref : refs) all = all && Contains(g, ref);
+    if (all) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < until);
+  return g;
+}
+
 class UiXvfb : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -163,15 +179,6 @@ TEST_F(UiXvfb, JapaneseTextAndButtonLabelsReadBack) {
   req.buttons = {{6, S("はい"), true}, {7, S("いいえ"), false, true, true}};
   for (const char* s : {"[.\\data.qpf]ファイルを", "読み込めませんでした。", "はい", "いいえ"})
     EXPECT_TRUE(UiText_HasGlyphs(S(s), kUiTextPx)) << s;  // no missing-glyph boxes
-  Grab shot;
-  int answer = WithDialog([&] { return MsgBox_Show(req); },
-                          [&](const PlatRect& r) {
-                            shot = GrabScreen(r, dir.path(),
-                                              std::string(TEST_BINARY_DIR) + "/ui_box_xvfb.png");
-                            Keys({kScReturn});
-                          });
-  EXPECT_EQ(answer, 6);  // Enter: the default button
-  ASSERT_GT(shot.w, 0) << "nothing read back";
   struct Expect {
     const char* utf8;
     uint32_t background;
@@ -181,12 +188,24 @@ TEST_F(UiXvfb, JapaneseTextAndButtonLabelsReadBack) {
       {"はい", 0xE1E1E1},
       {"いいえ", 0xE1E1E1},
   };
+  std::vector<UiCanvas> refs;
   for (const Expect& e : expects) {
     int32_t ink = 0;
-    UiCanvas ref = Reference(S(e.utf8), e.background, &ink);
+    refs.push_back(Reference(S(e.utf8), e.background, &ink));
     EXPECT_GT(ink, 30) << e.utf8;
-    EXPECT_TRUE(Contains(shot, ref)) << e.utf8 << " not found on the screen";
   }
+  Grab shot;
+  int answer = WithDialog([&] { return MsgBox_Show(req); },
+                          [&](const PlatRect& r) {
+                            shot = GrabPainted(r, dir.path(),
+                                               std::string(TEST_BINARY_DIR) + "/ui_box_xvfb.png",
+                                               refs);
+                            Keys({kScReturn});
+                          });
+  EXPECT_EQ(answer, 6);  // Enter: the default button
+  ASSERT_GT(shot.w, 0) << "nothing read back";
+  for (size_t i = 0; i < refs.size(); ++i)
+    EXPECT_TRUE(Contains(shot, refs[i])) << expects[i].utf8 << " not found on the screen";
 }
 
 TEST_F(UiXvfb, KeyboardAndMouseChooseTheButton) {
@@ -234,12 +253,16 @@ TEST_F(UiXvfb, TextInputFormsTypeAndEnd) {
   prompt.initial = S("太郎");
   prompt.maxChars = 4;
   // Escape cannot leave the prompt form; typing stops at the limit.
+  int32_t ink = 0;
+  std::vector<UiCanvas> refs = {Reference(prompt.prompt, 0xF0F0F0, &ink),
+                                Reference(prompt.initial, 0xFFFFFF, &ink)};
   Grab shot;
   TextInputResult r = WithDialog([&] { return TextInput_Show(prompt); },
                                  [&](const PlatRect& rect) {
-                                   shot = GrabScreen(rect, dir.path(),
-                                                     std::string(TEST_BINARY_DIR) +
-                                                         "/ui_input_xvfb.png");
+                                   shot = GrabPainted(rect, dir.path(),
+                                                      std::string(TEST_BINARY_DIR) +
+                                                          "/ui_input_xvfb.png",
+                                                      refs);
                                    Keys({kScEscape, kScBackspace});
                                    UiWindow_InjectText("次郎三");
                                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -247,9 +270,8 @@ TEST_F(UiXvfb, TextInputFormsTypeAndEnd) {
                                  });
   EXPECT_EQ(r.answer, TextInputAnswer::Ok);
   EXPECT_EQ(r.text, S("太次郎三"));
-  int32_t ink = 0;
-  EXPECT_TRUE(Contains(shot, Reference(prompt.prompt, 0xF0F0F0, &ink))) << "prompt not shown";
-  EXPECT_TRUE(Contains(shot, Reference(prompt.initial, 0xFFFFFF, &ink))) << "field not shown";
+  EXPECT_TRUE(Contains(shot, refs[0])) << "prompt not shown";
+  EXPECT_TRUE(Contains(shot, refs[1])) << "field not shown";
 
   TextInputRequest line;
   line.form = TextInputForm::Line;

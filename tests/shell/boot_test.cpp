@@ -259,6 +259,8 @@ TEST(BootRun, RealExecutableWithAndWithoutBlocks) {
       // An executable whose own image cannot be measured: "FS" and a failed
       // start (not the success exit code).
       {"unreadable image", "", 16, "", 1, "FS"},
+      // The licence switch is a start that ends on purpose, not a failure.
+      {"/info shows the notices", "", 0, "/info", 0, "License Information"},
   };
   for (const Row& r : rows) {
     TempDir dir;

@@ -75,3 +75,17 @@ TEST(ErrFormatChecked, ZeroCapacityAndNullFormat) {
 }
 
 }  // namespace
+
+namespace {
+
+// The licence notice names every linked library whose licence asks for a
+// credit.
+TEST(ErrLicence, NamesEveryCreditedLibrary) {
+  const std::string text = Text_SjisToUtf8(Err_GetText(100000));
+  for (const char* lib : {"zlib", "libpng", "libjpeg", "Independent JPEG Group", "FreeType",
+                          "fontconfig", "SDL2"})
+    EXPECT_NE(text.find(lib), std::string::npos) << lib;
+  EXPECT_EQ(text.rfind("■ライセンスについて", 0), 0u);
+}
+
+}  // namespace

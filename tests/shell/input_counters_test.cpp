@@ -4,7 +4,9 @@
 
 #include "platform/input_keys.h"
 #include "platform/joystick.h"
+#include "platform/msgbox.h"
 #include "render/render.h"
+#include "shell/startup.h"
 #include "window_fixture.h"
 
 namespace {
@@ -240,6 +242,28 @@ TEST(InputCursor, HidesAfterTheDelayAndShowsOnMove) {
   Cursor_UpdateAutoHide(rec, 3700, false);
   Cursor_UpdateAutoHide(rec, 6300, false);
   EXPECT_EQ(g_CursorShown.load(), 0);  // moving no longer shows it
+}
+
+// The error dialog shows the cursor through the auto-hide state: after it
+// the cursor is shown and the auto-hide knows it (a later move does not
+// count as a fresh show, the hide timer starts again from nothing).
+TEST(InputCursor, ErrorDialogShowsAHiddenCursor) {
+  ASSERT_EQ(Win_CreateMain(), 0);
+  Sys_InitTables();
+  WindowRec* rec = g_WindowRecs[0];
+  g_CursorShown = 0;
+  g_CursorPending = 0;
+  rec->hideTimerOn = 1;
+  PlatCursor_Show(false);
+  g_ErrDialogShown = 0;
+  MsgBox_SetRecorder([](const MsgBoxRequest& r) { return MsgBox_DefaultAnswer(r); });
+  Err_Show(100010, 0);
+  MsgBox_SetRecorder({});
+  EXPECT_EQ(g_CursorShown.load(), 1);
+  EXPECT_EQ(g_CursorPending.load(), 0);
+  EXPECT_TRUE(PlatCursor_IsShown());
+  EXPECT_EQ(rec->hideTimerOn, 0);
+  g_ErrDialogShown = 0;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/fs.h"
 #include "platform/instance.h"
 #include "shell/shell.h"
+#include "shell/startup.h"
 #include "support/test_env.h"
 
 extern char** environ;
@@ -21,9 +22,8 @@ namespace {
 constexpr char kRoleVar[] = "TAVREN_TEST_ROLE";
 
 // Runs this test program again as the second copy; returns its exit code.
-int RunSecondCopy() {
-  std::string exe = Fs_ExePath();
-  std::string filter = "--gtest_filter=InstanceChild.SecondCopy";
+int RunSecondCopy(const char* test = "InstanceChild.SecondCopy", std::string exe = Fs_ExePath()) {
+  std::string filter = std::string("--gtest_filter=") + test;
   char* argv[] = {exe.data(), filter.data(), nullptr};
   std::string role = std::string(kRoleVar) + "=second";
   std::vector<char*> env;
@@ -45,6 +45,46 @@ TEST(InstanceChild, SecondCopy) {
   // A second copy that wrongly went on would end with 42.
   int code = Boot_Run(1, argv);
   _exit(g_ModulePath.empty() || code != 0 ? 43 : (g_AppRunning ? 42 : 0));
+}
+
+// The second copy of a loose-file game, run until the folder lock: it must
+// stop there (the last start-up step it ran) with exit code 0.
+std::string g_LastStep;
+TEST(InstanceChild, SecondCopyInTheFolder) {
+  const char* role = std::getenv(kRoleVar);
+  if (!role || std::string(role) != "second") GTEST_SKIP() << "runs only as a child";
+  g_StartupTraceHook = [](const char* step) { g_LastStep = step; };
+  char* argv[] = {const_cast<char*>("tavren"), nullptr};
+  int code = Boot_Run(1, argv);
+  _exit(code != 0 ? 43 : g_LastStep == "folderlock" ? 0 : 42);
+}
+
+// The running copy holds only the folder lock (it gave up the instance
+// lock once it had it): the second copy takes the instance lock, stops at
+// the folder lock, and its front request reaches the running copy.
+TEST(Instance, SecondCopyInTheFolderReachesTheRunningCopy) {
+  // A folder of its own (a hard link of this program), so the other
+  // instance tests running beside it never meet its locks.
+  const std::string folder = std::string(TEST_BINARY_DIR) + "/instance-folder-" + std::to_string(getpid());
+  const std::string exe = folder + "/test_shell";
+  ASSERT_EQ(std::system(("mkdir -p '" + folder + "' && (ln -f '" + Fs_ExePath() + "' '" + exe +
+                         "' || cp '" + Fs_ExePath() + "' '" + exe + "')").c_str()),
+            0);
+  Boot_InitPathsFrom(exe);
+  ASSERT_EQ(Boot_TakeInstanceLock(), 1);
+  ASSERT_TRUE(Boot_TakeFolderLock());
+  EXPECT_FALSE(Boot_PollFrontRequest());
+  bool received = false;
+  for (int attempt = 0; attempt < 5 && !received; ++attempt) {
+    EXPECT_EQ(RunSecondCopy("InstanceChild.SecondCopyInTheFolder", exe), 0);
+    for (int i = 0; i < 100 && !received; ++i) {
+      received = Boot_PollFrontRequest();
+      if (!received) usleep(10000);
+    }
+  }
+  EXPECT_TRUE(received);
+  Boot_ReleaseMutexes();
+  std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 TEST(Instance, SecondCopyEndsAndFirstReceivesFrontRequest) {

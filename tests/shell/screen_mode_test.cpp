@@ -44,6 +44,25 @@ TEST(ScreenMode, ResolutionChangeTakesTheSmallestFittingMode) {
   EXPECT_EQ(PlatDisplay_FakeCurrentMode().width, 0);  // back at the desktop mode
 }
 
+std::vector<std::string> g_TraceLines;
+
+// Each switch tells its steps to the trace hook, in order.
+TEST(ScreenMode, SwitchesTraceTheirSteps) {
+  ASSERT_NE(MainWindow(), nullptr);
+  g_TraceLines.clear();
+  TraceFn before = g_TraceHook;
+  g_TraceHook = [](const char* line) { g_TraceLines.push_back(line); };
+  EXPECT_EQ(Screen_SetMode(1), 1);
+  EXPECT_EQ(Screen_SetMode(0), 1);
+  g_TraceHook = before;
+  std::vector<std::string> want;
+  for (const char* t : {"フルスクリーン処理開始します.", "DirectX を使用せずにフルスクリーン切替処理開始します.",
+                        "フルスクリーンに切り替えました.", "通常スクリーン切替処理開始します.",
+                        "DirectX を使用せずに通常スクリーン切替処理開始します."})
+    want.push_back(Text_Utf8ToSjis(t));
+  EXPECT_EQ(g_TraceLines, want);
+}
+
 TEST(ScreenMode, WithoutTheSettingUsesTheDesktopSize) {
   ASSERT_NE(MainWindow(), nullptr);
   g_WinConfig.resolutionChange = 0;

@@ -5,11 +5,25 @@
 #include "e2e/engine_game.h"
 #include "graphics/blend.h"
 #include "platform/text.h"
+#include "support/err_capture.h"
+#include "text/text.h"
 #include "vm/cmd_schema.h"
 
 using namespace e2e;
 
 extern uint8_t g_CmdFlags[128];
+
+// Allocations of exactly this size made with the non-throwing new fail, so
+// a test can take one record's allocation away (0: none fails).
+std::atomic<size_t> g_FailNothrowSize{0};
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  if (n == g_FailNothrowSize) return nullptr;
+  try {
+    return ::operator new(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 namespace {
 
@@ -80,6 +94,7 @@ TEST_F(StartupSeq, FailuresStopAtTheirStep) {
     int result;
     const char* lastStep;
     const char* box;  // UTF-8 text expected in a box, or null
+    int32_t err = 0;  // error number expected among the reports, or 0
   };
   const Case cases[] = {
       {"old system", [](StartupSeq*) { g_FakeOs = 5; }, -1, "osversion",
@@ -97,6 +112,23 @@ TEST_F(StartupSeq, FailuresStopAtTheirStep) {
        "screenbuffer", nullptr},
       {"no window", [](StartupSeq*) { setenv("SDL_VIDEODRIVER", "no-such-driver", 1); }, -1,
        "mainwindow", "ウィンドウが生成できませんでした。"},
+      // Every message command reads the current message record.
+      {"no message record",
+       [](StartupSeq*) {
+         Sys_ForgetTables();
+         delete g_MsgCurrent;
+         g_MsgCurrent = nullptr;
+         g_FailNothrowSize = sizeof(MessageRec);
+       },
+       -1, "tables", nullptr, 100010},
+      {"no object trees",
+       [](StartupSeq*) {
+         ObjTreeRoot& menus = g_TreeRoots[kTreeMenu];
+         Obj_DeleteTree(menus.root);
+         menus.root = nullptr;
+         Obj_RegisterRootMaker(kTreeMenu, [](ObjTreeRoot&) { return int32_t(1); });
+       },
+       -1, "roots", nullptr, 100010},
   };
   int which = 0;
   if (const char* e = std::getenv("STARTUP_CASE")) which = std::atoi(e);
@@ -118,9 +150,11 @@ TEST_F(StartupSeq, FailuresStopAtTheirStep) {
             Fs_SetCurrentDir(dir.path());
             Boot_InitPathsFrom(dir.path() + "/tavren");
           }
+          ErrCapture errs;
           int r = Sys_Startup();
+          g_FailNothrowSize = 0;
           bool ok = r == c.result && !g_Trace.empty() && g_Trace.back() == c.lastStep &&
-                    (!c.box || BoxSaid(c.box));
+                    (!c.box || BoxSaid(c.box)) && (!c.err || errs.Has(c.err));
           if (c.result == 1) ok = ok && g_QuitRequested == 1;  // App_RequestQuit ran
           Boot_Shutdown();
           std::exit(ok ? 0 : 1);
@@ -180,7 +214,7 @@ TEST(StartupBuffer, HalvesToTheDesktopWhenLarger) {
   }
 }
 
-TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBuffer) {
+TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBufferThenTheFittedWindow) {
   game.Cfg().width = 1920;
   game.Cfg().height = 1080;
   g_FakeDesktopW = 1280;
@@ -189,9 +223,20 @@ TEST_F(StartupSeq, LargeGameOnSmallDesktopGetsHalfDesktopBuffer) {
   ASSERT_EQ(Start(), 0);
   EXPECT_EQ(g_ScreenBuffer.width, 640);
   EXPECT_EQ(g_ScreenBuffer.height, 512);
-  EXPECT_EQ(g_Screen.shownW, 640);
-  EXPECT_EQ(g_Screen.shownH, 512);
+  // Then the window's size rules: the desktop's width at the aspect.
+  EXPECT_EQ(g_Screen.shownW, 1280);
+  EXPECT_EQ(g_Screen.shownH, 720);
   EXPECT_EQ(g_WindowRecs[0]->logicalW, 1920);
+}
+
+// A screen saver covers the desktop and takes no typed text.
+TEST_F(StartupSeq, ScreenSaverModeTakesTheDesktopAndDetachesTheInputMethod) {
+  g_ScreenSaverMode = 1;
+  ASSERT_EQ(Start(), 0);
+  g_ScreenSaverMode = 0;
+  EXPECT_EQ(g_WindowRecs[0]->logicalW, g_DesktopMetrics.width);
+  EXPECT_FALSE(Plat_IsTextInputOn());
+  Plat_SetTextInput(true);
 }
 
 TEST(StartupTables, AreBuiltOnce) {
