@@ -78,12 +78,10 @@ int32_t Cmd_QueryObject() {
   if (Cmd_FetchArgs(kCmd)) return -1;
   if (!Given(kQTarget) || !g_ArgSlot[g_ArgGiven[kQTarget]].varNamed) return 0;
   const ArgSlot& t = g_ArgSlot[g_ArgGiven[kQTarget]];
-  std::string path = Arg_Str(kQPath) ? Arg_Str(kQPath) : "";
-  if (Given(kQNumber)) path += "." + std::to_string(Arg_Int(kQNumber, 0));
-  char resolved[kObjPathMax];
-  ObjTreeRoot& tree = g_TreeRoots[kTreeLayer];
-  if (Obj_ResolvePath(resolved, path.c_str(), tree.curPath, true) < 0) return -1;
-  ObjNode* node = Obj_FindByPath(tree.root, resolved, kObjFindEither | kObjFindQuiet);
+  std::string path;
+  bool bad = false;
+  ObjNode* node = Cmd_FindLayerArg(kQPath, kQNumber, &path, &bad);
+  if (bad) return -1;
   const LayerImage* r = Layer_Record(node);
   if (!node || !r) {
     const uint8_t type = t.var < g_VarTable.count ? g_VarTable.vars[t.var].type : 0;

@@ -71,7 +71,8 @@ bool DecodeLzw(GifReader& r, FrameSink& out) {
     while (bits < width) {
       if (blockLeft == 0) {
         blockLeft = r.U8();
-        if (r.bad || blockLeft == 0) return out.pos > 0;  // data ended without an end code
+        if (r.bad) return false;  // the file ends inside the image data
+        if (blockLeft == 0) return out.pos > 0;  // the data ended without an end code
       }
       acc |= r.U8() << bits;
       bits += 8;
@@ -179,7 +180,10 @@ int Img_DecodeGif(LayerImage* rec, const uint8_t* data, size_t size, const char*
       if (Img_SetSize(rec, sw, sh, name) != 0) return -1;
       std::memset(rec->pixels, 0, size_t(sw) * sh * 4);  // outside the frame: transparent
       FrameSink sink{rec, &f, size_t(f.width) * f.height};
-      if (!DecodeLzw(r, sink)) return -1;
+      if (!DecodeLzw(r, sink)) {
+        std::memset(rec->pixels, 0, size_t(sw) * sh * 4);  // no partial picture
+        return -1;
+      }
       if (f.transparent) rec->alphaMode = 1;
       return 0;  // only the first frame is drawn
     } else {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "graphics/graphics.h"
 #include "graphics/jpeg_common.h"
@@ -12,17 +13,15 @@
 
 namespace {
 
-const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
-
-// The whole file is handed over at once; when libjpeg asks for more, the
-// file was truncated and a fake end marker lets it finish what it has.
+// The whole file is handed over at once. When libjpeg asks for more, the
+// file ended early: that is a damaged file, and the decode fails (no read
+// or skip ever goes past the file's end, and no partial picture is kept).
 void Img_JpegInitSource(j_decompress_ptr) {}
 boolean FillInput(j_decompress_ptr cinfo) {
-  cinfo->src->next_input_byte = kFakeEoi;
-  cinfo->src->bytes_in_buffer = 2;
-  return TRUE;
+  cinfo->err->msg_code = JERR_INPUT_EOF;
+  cinfo->err->error_exit(j_common_ptr(cinfo));
+  return FALSE;  // not reached: error_exit jumps back into the decoder
 }
-// Skips within the file, never beyond its end.
 void Img_JpegSkipInput(j_decompress_ptr cinfo, long n) {
   if (n <= 0) return;
   jpeg_source_mgr* src = cinfo->src;

@@ -11,9 +11,11 @@ namespace {
 
 uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
-// Every refusal of a damaged file shows the format's own check message.
-int CheckFailed() {
-  Sys_MessageBoxF("", "File Check Error.");
+// A damaged file (sizes that do not fit the file or the picture, a stream
+// that does not unpack) is refused with 104010 and the file's name, as
+// every decoder reports its damaged files by number.
+int CheckFailed(const char* name) {
+  Err_ShowF(104010, 1, name ? name : "");
   return -1;
 }
 
@@ -54,7 +56,7 @@ int UnpackOnWorkers(uint8_t* out, const uint8_t* data, uint32_t u1, uint32_t p1,
 }  // namespace
 
 int Img_DecodeQcg(LayerImage* rec, const uint8_t* data, size_t size, const char* name) {
-  if (size < kQcgHeaderSize) return CheckFailed();
+  if (size < kQcgHeaderSize) return CheckFailed(name);
   if (U32(data) != qcg::kMagic) Sys_MessageBoxF("", "File Check Error.");  // decoding goes on
   uint32_t w = U32(data + qcg::kOffWidth), h = U32(data + qcg::kOffHeight);
   if (w == 0 || h == 0 || w > uint32_t(kImageMaxSide) || h > uint32_t(kImageMaxSide)) {
@@ -67,11 +69,11 @@ int Img_DecodeQcg(LayerImage* rec, const uint8_t* data, size_t size, const char*
   uint32_t u2 = U32(data + qcg::kOffUnpacked2), p2 = U32(data + qcg::kOffPacked2);
   // Validate before the buffer changes, so a bad file leaves the layer as it was.
   if (comp == qcg::kRaw) {
-    if (size - kQcgHeaderSize < pixelBytes) return CheckFailed();
+    if (size - kQcgHeaderSize < pixelBytes) return CheckFailed(name);
   } else if (comp == qcg::kZlib) {
-    if (uint64_t(u1) + u2 != pixelBytes || uint64_t(p1) + p2 > size - kQcgHeaderSize) return CheckFailed();
+    if (uint64_t(u1) + u2 != pixelBytes || uint64_t(p1) + p2 > size - kQcgHeaderSize) return CheckFailed(name);
   } else {
-    return CheckFailed();
+    return CheckFailed(name);
   }
   if (Img_SetSize(rec, w, h, name) != 0) return -1;
   rec->alphaMode = 1;
@@ -81,6 +83,9 @@ int Img_DecodeQcg(LayerImage* rec, const uint8_t* data, size_t size, const char*
   }
   int r = Gfx_WorkerCount() >= 2 ? UnpackOnWorkers(rec->pixels, data, u1, p1, u2, p2)
                                   : UnpackInSequence(rec->pixels, data, u1, p1, u2, p2);
-  if (r != 0) std::memset(rec->pixels, 0, size_t(pixelBytes));  // no half-unpacked picture
+  if (r != 0) {
+    std::memset(rec->pixels, 0, size_t(pixelBytes));  // no half-unpacked picture
+    return CheckFailed(name);  // after the stream's own box
+  }
   return r;
 }

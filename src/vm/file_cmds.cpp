@@ -37,12 +37,10 @@ bool EndsWithCi(const std::string& s, const char* tail) { return Str_EndsWith(s.
 int64_t Clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 int SaveLayer() {
-  std::string path = Arg_Str(kLayer) ? Arg_Str(kLayer) : "";
-  if (Given(kNumber)) path += "." + std::to_string(Arg_Int(kNumber, 0));
-  char resolved[kObjPathMax];
-  ObjTreeRoot& tree = g_TreeRoots[kTreeLayer];
-  if (Obj_ResolvePath(resolved, path.c_str(), tree.curPath, true) < 0) return -1;
-  ObjNode* node = Obj_FindByPath(tree.root, resolved, kObjFindEither | kObjFindQuiet);
+  std::string path;
+  bool bad = false;
+  ObjNode* node = Cmd_FindLayerArg(kLayer, kNumber, &path, &bad);
+  if (bad) return -1;
   if (!node) {
     Err_ScriptF(101250, 1, Cmd_Name(21), path.c_str());
     return -1;

@@ -73,16 +73,13 @@ void VarPayload(const Variable& v, bool whole, int64_t index, std::vector<uint8_
   for (int i = 0; i < 4; ++i) (*out)[lenAt + i] = uint8_t(len >> (8 * i));
 }
 
-// The layer named by path (id) and number (id), looked up from the layer
-// root; null after 101250 (or the path's own error).
+// The layer of the path and number ids; null after 101250 (or the path's
+// own error).
 ObjNode* NamedLayer(int cmd, int pathId, int numberId) {
-  std::string path = Arg_Str(pathId) ? Arg_Str(pathId) : "";
-  if (Given(numberId)) path += "." + std::to_string(Arg_Int(numberId, 0));
-  char resolved[kObjPathMax];
-  ObjTreeRoot& tree = g_TreeRoots[kTreeLayer];
-  if (Obj_ResolvePath(resolved, path.c_str(), tree.curPath, true) < 0) return nullptr;
-  ObjNode* node = Obj_FindByPath(tree.root, resolved, kObjFindEither | kObjFindQuiet);
-  if (!node) Err_ScriptF(kErrNoLayer, 1, Cmd_Name(cmd), path.c_str());
+  std::string path;
+  bool bad = false;
+  ObjNode* node = Cmd_FindLayerArg(pathId, numberId, &path, &bad);
+  if (!node && !bad) Err_ScriptF(kErrNoLayer, 1, Cmd_Name(cmd), path.c_str());
   return node;
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "vm/scene.h"
 #include "vm/sysvar_hooks.h"
@@ -59,6 +60,12 @@ inline int64_t Arg_Int(int id, int64_t def) {
 inline const char* Arg_Str(int id) {
   return g_ArgGiven[id] && g_ArgStr[g_ArgGiven[id]] ? g_ArgStr[g_ArgGiven[id]] : nullptr;
 }
+
+// The layer named by a path argument and an optional number argument
+// (joined with "."), resolved against the layer tree's current path and
+// looked up from its root; null when missing, with *badPath set when the
+// path itself was refused (reported). `path` receives the joined path.
+ObjNode* Cmd_FindLayerArg(int pathId, int numberId, std::string* path, bool* badPath);
 
 // Commands of this area.
 int32_t Cmd_Let();          // 54

@@ -2,8 +2,12 @@
 // groups, shared records, incremental redraws and worker counts.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <memory>
 #include <random>
+#include <thread>
 
 #include "layer_fixture.h"
 
@@ -245,6 +249,39 @@ TEST_F(CompositorTest, SameBytesForOneAndFourWorkers) {
   MarkWholeTree(root);
   ASSERT_EQ(0, ComposeRoot(root));
   EXPECT_EQ(one, Pixels(Layer_Record(root)));
+  Gfx_StopWorkers();
+}
+
+// A quit request is not the pool's stop: composing with four workers while
+// the quit byte is 1 runs the jobs, and after it is cleared the next
+// composition still finds every worker (a pool that ended its workers on
+// the quit byte would leave this composition waiting for ever).
+TEST_F(CompositorTest, ComposingWhileQuitIsSetKeepsThePool) {
+  std::mt19937 rng(78);
+  ObjNode* root = MakeRoot(40, 30);
+  BuildRandomTree(root, rng);
+  MarkWholeTree(root);
+  ASSERT_EQ(0, ComposeRoot(root));
+  auto want = Pixels(Layer_Record(root));
+  Gfx_StartWorkers(4);
+  auto done = std::make_shared<std::atomic<int>>(0);
+  std::thread poster([root, done] {
+    for (int quit : {1, 0}) {
+      g_QuitRequested = uint8_t(quit);
+      std::fill(Layer_Record(root)->pixels, Layer_Record(root)->pixels + 40 * 30 * 4, uint8_t(0x33));
+      MarkWholeTree(root);
+      ComposeRoot(root);
+      done->fetch_add(1);
+    }
+  });
+  for (int i = 0; i < 5000 && done->load() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (done->load() < 2) {
+    ADD_FAILURE() << "composition after a quit request did not end";
+    std::_Exit(1);  // the poster waits for ever: nothing else can end it
+  }
+  poster.join();
+  g_QuitRequested = 0;
+  EXPECT_EQ(want, Pixels(Layer_Record(root)));
   Gfx_StopWorkers();
 }
 

@@ -163,6 +163,49 @@ TEST_F(DecoderTest, TruncatedFilesFailCleanly) {
     }
 }
 
+// One policy for every format: a file cut short fails its decoder with the
+// decoder's own number (once, quit flag 1), and the layer keeps no partial
+// picture: it has no pixels, or every pixel is zero.
+TEST_F(DecoderTest, EveryFormatCutShortFailsWithItsNumberAndNoPartialPicture) {
+  Picture p = imgfix::Pattern(21, 9, true);
+  std::vector<uint8_t> idx(21 * 9);
+  for (size_t i = 0; i < idx.size(); i++) idx[i] = uint8_t(i % 7);
+  std::vector<uint8_t> pal(768, 99);
+  struct File { const char* what; int type; std::string bytes; int32_t err, err2; };
+  const File files[] = {
+      {"png", kFileTypePng, imgfix::WritePng(p), 100200, 100200},
+      {"qcg zlib", kFileTypeQcg, imgfix::WriteQcg(p), 104010, 104010},
+      {"qcg raw", kFileTypeQcg, imgfix::WriteQcg(p, {.zlib = false}), 104010, 104010},
+      {"bmp 32", kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 32}), 100080, 100070},
+      {"bmp 4", kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 4}), 100080, 100070},
+      {"gif", kFileTypeGif, imgfix::WriteGif(21, 9, idx, pal), 100215, 100215},
+      {"jpeg", kFileTypeJpg, imgfix::WriteJpeg(p), 100210, 100210},
+  };
+  for (const File& f : files) {
+    // The start, the middle and the last bytes (a missing trailer included).
+    const size_t n = f.bytes.size();
+    for (size_t len : {size_t(0), size_t(1), size_t(20), n / 3, n / 2, n - 40, n - 3, n - 1}) {
+      if (len >= n) continue;
+      // Only the first GIF frame is read: one that is whole without the
+      // trailer byte after it is a whole picture.
+      if (f.type == kFileTypeGif && len == n - 1) continue;
+      Rec r;
+      g_QuitRequested = 0;
+      ErrCapture errs;
+      EXPECT_EQ(-1, Decode(r, f.type, f.bytes.substr(0, len))) << f.what << " cut at " << len;
+      EXPECT_EQ(1u, errs.Count()) << f.what << " cut at " << len;
+      EXPECT_TRUE(errs.First() == f.err || errs.First() == f.err2)
+          << f.what << " cut at " << len << ": " << errs.First();
+      EXPECT_EQ(1, g_QuitRequested.load()) << f.what << " cut at " << len;
+      if (r.r.pixels) {
+        size_t bytes = size_t(r.r.width) * r.r.height * 4, nonzero = 0;
+        for (size_t i = 0; i < bytes; i++) nonzero += r.r.pixels[i] != 0;
+        EXPECT_EQ(0u, nonzero) << f.what << " cut at " << len << ": a partial picture";
+      }
+    }
+  }
+}
+
 TEST_F(DecoderTest, CorruptedBytesNeverCrash) {
   Picture p = imgfix::Pattern(17, 11, true);
   std::vector<uint8_t> idx(17 * 11, 3);
