@@ -65,7 +65,7 @@ void CopyLooks(LayerImage* d, const LayerImage* s) {
 // a plain processor image, so the compositor still draws what it holds.
 void MoveEmote(LayerImage* from, LayerImage* to) {
   if (from->kind != 2 || !from->emotePlayer) return;
-  if (to->emotePlayer && g_LayerHooks.releaseRecord) g_LayerHooks.releaseRecord(to);
+  if (to->emotePlayer && g_LayerHooks.releasePlayer) g_LayerHooks.releasePlayer(to);
   to->kind = 2;
   to->emotePlayer = from->emotePlayer;
   std::memcpy(to->fileName, from->fileName, sizeof to->fileName);

@@ -106,6 +106,17 @@ void Emote_DropLayer(LayerImage* rec) {
   if (slot >= 0) g_EmoteObjects[slot] = nullptr;
 }
 
+void Emote_MovePlayer(LayerImage* from, LayerImage* to) {
+  if (!from || !to || from == to) return;
+  int slot = SlotOf(from);
+  if (slot >= 0) g_EmoteObjects[slot] = to;
+  // What the host keeps for the player goes with it.
+  std::swap(to->emoteState, from->emoteState);
+  std::swap(to->emoteMotion1, from->emoteMotion1);
+  std::swap(to->emoteMotion3, from->emoteMotion3);
+  to->emoteRatio3 = from->emoteRatio3;
+}
+
 void Emote_ReleaseAll() {
   for (LayerImage*& rec : g_EmoteObjects) {
     if (rec) Emote_DropLayer(rec);

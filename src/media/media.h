@@ -86,6 +86,9 @@ int Emote_LoadPsb(LayerImage* rec, const uint8_t* data, size_t size, const char*
 // 0 ok, 1 after one of its boxes (already loaded, load failed, table full).
 int Emote_CreatePlayer(LayerImage* rec, const uint8_t* data, size_t size);
 void Emote_ReleaseObject(LayerImage* rec);
+// The player of `from` now lives in `to` (the layer effects that move a
+// picture): its table slot and stored names and state follow it.
+void Emote_MovePlayer(LayerImage* from, LayerImage* to);
 // Releases the player and frees the stored names and state (layer release).
 void Emote_DropLayer(LayerImage* rec);
 // Every held player released, then the driver dropped (shut-down).

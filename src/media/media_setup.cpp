@@ -2,6 +2,7 @@
 // schema, the hooks they install in the layers below, and their shut-down.
 #include <iterator>
 
+#include "graphics/cg_op.h"
 #include "graphics/graphics.h"
 #include "graphics/image_codec.h"
 #include "media/media.h"
@@ -64,6 +65,7 @@ void CmdSchema_RegisterMedia() { CmdSchema_Add(kMediaCmds, std::size(kMediaCmds)
 
 void Media_InstallHooks() {
   g_LayerHooks.releasePlayer = Emote_DropLayer;
+  g_CgOpHooks.moveEmote = Emote_MovePlayer;
   // ".psb" layers become players only while the library is there; without
   // it they stay 2 x 2 images.
   g_PsbLoader = Emote_Available() ? Emote_LoadPsb : nullptr;

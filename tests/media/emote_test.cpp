@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/cg_op.h"
 #include "media_fixture.h"
 
 using namespace mediatest;
@@ -349,6 +350,33 @@ TEST_F(EmoteHost, DeletingTheLayerReleasesItsPlayer) {
   Lines tail = From("202");
   ASSERT_FALSE(tail.empty());
   EXPECT_EQ(tail[0], "202 h1");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EmoteHost, APlayerMovedToAnotherLayerIsReleasedWithThatLayer) {
+  LayerImage a, b;
+  const uint8_t data[1] = {};
+  ASSERT_EQ(0, Emote_CreatePlayer(&a, data, 1));
+  Emote_ApplyMotion(&a, "idle");
+  // What the layer effects do when they move a picture with its player.
+  b.emotePlayer = a.emotePlayer;
+  b.kind = 2;
+  a.emotePlayer = nullptr;
+  a.kind = 0;
+  ASSERT_NE(g_CgOpHooks.moveEmote, nullptr);
+  g_CgOpHooks.moveEmote(&a, &b);
+  EXPECT_EQ(g_EmoteObjects[0], &b);
+  EXPECT_STREQ(b.emoteMotion1, "idle");
+  EXPECT_EQ(a.emoteMotion1, nullptr);
+  fake.Clear();
+  Emote_DropLayer(&a);
+  EXPECT_TRUE(fake.Lines().empty());
+  Emote_DropLayer(&b);
+  EXPECT_EQ(fake.Lines(), (Lines{"202 h1"}));
+  EXPECT_EQ(g_EmoteObjects[0], nullptr);
 }
 
 }  // namespace
