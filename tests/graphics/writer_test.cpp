@@ -112,13 +112,24 @@ TEST_F(WriterTest, FailedWriteLeavesNoPartialFile) {
   if (!std::ifstream("/dev/full")) GTEST_SKIP() << "no /dev/full";
   Rec src;
   FromPicture(src, imgfix::Pattern(64, 64, false), 0);
-  // The temporary file beside "/dev/full" cannot be made, so use a path
-  // whose temporary name is the full device.
-  std::string link = dir.path() + "/full.bmp.tmp";
-  ASSERT_EQ(0, symlink("/dev/full", link.c_str()));
-  std::string target = dir.path() + "/full.bmp";
-  EXPECT_EQ(-2, Img_SaveBmp(&src.r, target.c_str()));
-  EXPECT_FALSE(std::ifstream(target).good());
+  // Each writer writes a temporary file beside the target first; here that
+  // temporary name is the full device, so the write fails part-way.
+  struct Case {
+    const char* name;
+    int (*save)(Rec& r, const char* path);
+  };
+  const Case cases[] = {
+      {"full.bmp", [](Rec& r, const char* path) { return Img_SaveBmp(&r.r, path); }},
+      {"full.png", [](Rec& r, const char* path) { return Img_SavePng(&r.r, path, 6); }},
+      {"full.jpg", [](Rec& r, const char* path) { return Img_SaveJpeg(&r.r, path, 90); }},
+  };
+  for (const Case& c : cases) {
+    std::string target = dir.path() + "/" + c.name;
+    std::string link = target + ".tmp";
+    ASSERT_EQ(0, symlink("/dev/full", link.c_str()));
+    EXPECT_NE(0, c.save(src, target.c_str())) << c.name;
+    EXPECT_FALSE(std::ifstream(target).good()) << c.name << ": a partial file is left";
+  }
 }
 
 TEST_F(WriterTest, QcgFixtureRoundTripBothCompressions) {
