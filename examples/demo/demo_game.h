@@ -13,6 +13,9 @@
 // the message commands' own click mark never times out, so the first
 // message closes without one and the task waits on the keys itself, which
 // lets the demo show both messages and end when nobody touches it.
+//
+// Sound: a looping background chord (Ogg Vorbis) fades in at the start and
+// out before the end; brightening the sun rings a chime (WAV) once.
 #pragma once
 #include <cmath>
 #include <string>
@@ -20,6 +23,7 @@
 #include "platform/text.h"
 #include "support/image_writer.h"
 #include "support/script_writer.h"
+#include "support/sound_writer.h"
 
 namespace demo {
 
@@ -168,11 +172,14 @@ inline void WriteScript(fx::Game& g) {
   g.Cfg().height = kHeight;
   g.Cfg().showFirstFrame = 1;
   g.Cfg().title = "TAVREN demo";
+  g.Cfg().soundMode = 1;
   g.IntVar(kVarKeys, {1024});
   g.IntVar(kVarReacted).IntVar(kVarStage).IntVar(kVarAdvanced);
   fx::Scene& s = g.Scene(0);
   s.Label("SYSTEM_START");
   s.Cmd("cg", {{"path", fx::Text("bg")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\bg.png")}});
+  s.Cmd("snd", {{"path", fx::Text("bgm")}, {"file", fx::Text("sound\\bgm.ogg")}, {"vol", fx::Int(160)},
+                {"fade", fx::Int(1)}, {"time", fx::Int(1000)}});
   s.Cmd("cg", {{"path", fx::Text("sun")}, {"num", fx::Int(0)}, {"file", fx::Text("cg\\glow.png")},
                {"x", fx::Int(440)}, {"y", fx::Int(40)}, {"order", fx::Int(5)},
                {"alpha", fx::Int(140)}, {"blend", fx::Int(1)}});
@@ -186,12 +193,31 @@ inline void WriteScript(fx::Game& g) {
   s.If(fx::Bin(AnyPressed(), fx::Bin(fx::Var(kVarReacted), fx::Int(0), '='), '&'));
   s.Let(fx::Var(kVarReacted), fx::Int(1));
   s.Cmd("cg", {{"path", fx::Text("sun")}, {"num", fx::Int(0)}, {"alpha", fx::Int(256)}});
+  s.Cmd("snd", {{"path", fx::Text("se")}, {"file", fx::Text("sound\\chime.wav")}, {"fade", fx::Int(1)},
+                {"count", fx::Int(1)}});
   s.EndIf();
   s.Cmd("wait", {{"frames", fx::Int(1)}});
   s.EndLoop();
+  s.Cmd("snd", {{"path", fx::Text("bgm")}, {"fade", fx::Int(0)}, {"time", fx::Int(1500)}});
   s.Cmd("wait", {{"frames", fx::Int(kRestFrames)}});
   s.Cmd("end");
   WriteMessageTask(s);
+}
+
+// The background chord: A3 and E4, four seconds, looping without a seam
+// (both tones make whole periods in it).
+inline std::string BackgroundMusic() {
+  sndfix::Pcm a = sndfix::Sine(22050, 2, 220, 5000, 4000);
+  sndfix::Pcm e = sndfix::Sine(22050, 2, 330, 3500, 4000);
+  for (size_t i = 0; i < a.samples.size(); ++i) a.samples[i] = int16_t(a.samples[i] + e.samples[i]);
+  return sndfix::WriteOgg(a);
+}
+// The chime: 880 Hz dying away over 400 ms.
+inline std::string Chime() {
+  sndfix::Pcm c = sndfix::Sine(22050, 1, 880, 12000, 400);
+  for (size_t i = 0; i < c.samples.size(); ++i)
+    c.samples[i] = int16_t(c.samples[i] * std::exp(-double(i) / 2500.0));
+  return sndfix::WriteWav(c);
 }
 
 // Every file of the game by its engine name. The command schema must hold
@@ -205,6 +231,8 @@ inline fx::Files BuildFiles() {
   files["cg\\chara.png"] = imgfix::WritePng(Character());
   files["cg\\window.png"] = imgfix::WritePng(WindowBox());
   files["cg\\text.png"] = imgfix::WritePng(Blank(kTextW, kTextH), imgfix::PngKind::Rgba);
+  files["sound\\bgm.ogg"] = BackgroundMusic();
+  files["sound\\chime.wav"] = Chime();
   return files;
 }
 

@@ -2,6 +2,9 @@
 # the Shape extension.
 pkg_check_modules(X11EXT REQUIRED IMPORTED_TARGET x11 xext)
 target_link_libraries(engine PUBLIC PkgConfig::X11EXT)
+# Compressed WAV data to PCM (src/platform/audio_wavdec.cpp) uses libavcodec.
+pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
+target_link_libraries(engine PUBLIC PkgConfig::AVCODEC)
 
 # The GPU context (src/platform/gpu_*.cpp, gl_api.cpp): OpenGL through
 # libepoxy, which also opens EGL.

@@ -17,6 +17,7 @@
 #include "files/save.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "sound/sound.h"
 
 int g_ShutdownStuckThreads = 0;
 
@@ -82,6 +83,7 @@ void Boot_ShutdownAll() {
   Thread_ReleaseFrameThread(frameEnded);
   bool workersEnded = frameEnded && Shutdown_RunBounded(Gfx_StopWorkers, kThreadEndWaitMs);
   if (frameEnded && !workersEnded) ReportStuck("a pixel worker");
+  Snd_ReleaseDevice(soundEnded);
 
   // The players go first: the frame thread that drew them has ended.
   if (frameEnded) Media_Shutdown();

@@ -2,8 +2,8 @@
 // of steps run in order. Each step returns 0 to go on; any other value stops
 // the start-up with that result, and the shut-down frees what was made.
 //
-// Steps whose subsystem is not in this engine yet (the sound device and
-// thread, the GPU device, the animated-character host) are not in the table; the
+// Steps whose subsystem is not in this engine yet (the GPU device, the
+// animated-character host) are not in the table; the
 // platform's no-ops (common controls, desktop composition, the input-method
 // detach, the optional library) have nothing to do here.
 #include <cstring>
@@ -23,6 +23,7 @@
 #include "shell/shell.h"
 #include "shell/startup.h"
 #include "shell/sysinfo.h"
+#include "sound/sound.h"
 #include "vm/vm.h"
 
 StartupTraceFn g_StartupTraceHook = nullptr;
@@ -229,6 +230,32 @@ int StepObjectRoots() {
   return rec->layerSet ? 0 : Startup_Fail();
 }
 
+// What the sound thread's focus pause follows.
+SndFocusInputs SoundFocusInputs() {
+  SndFocusInputs in;
+  in.runWhenInactive = g_RunWhenInactive != 0;
+  in.inactivePaused = g_InactivePaused != 0;
+  WindowRec* rec = g_WindowRecs[0];
+  in.mainActive = !rec || rec->active != 0;
+  return in;
+}
+
+// The sound device. A game that requires sound does not start without it;
+// otherwise it runs silent.
+int StepSound() {
+  g_SndFocusHook = SoundFocusInputs;
+  if (g_SoundMode == 0) return 0;
+  if (Snd_Init()) {
+    g_SoundMode = 1;
+    return 0;
+  }
+  bool required = g_SoundMode == 2;
+  g_SoundMode = 0;
+  return required ? -1 : 0;
+}
+
+int StepSoundThread() { return Snd_Start() == 0 ? 0 : -1; }
+
 int StepJoysticks() {
   g_JoystickEnabled = uint8_t(Input_InitJoysticks());
   g_InputOptions.joysticks = g_JoystickEnabled;
@@ -322,11 +349,12 @@ StartupStep g_Steps[] = {
     {"binresource", StepBinResource}, {"windows", StepWindowRecords},
     {"engineconfig", StepEngineConfig}, {"screenbuffer", StepScreenBuffer},
     {"mainwindow", StepMainWindow},  {"timerperiod", StepTimerPeriod},
-    {"roots", StepObjectRoots},      {"joysticks", StepJoysticks},
-    {"emote", StepEmote},
+    {"roots", StepObjectRoots},      {"sound", StepSound},
+    {"joysticks", StepJoysticks},    {"emote", StepEmote},
     {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
     {"scripts", StepScripts},
-    {"workers", StepWorkers},        {"framethread", StepFrameThread},
+    {"workers", StepWorkers},        {"soundthread", StepSoundThread},
+    {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},
     {"gpudevice", StepGpuDevice},
 };

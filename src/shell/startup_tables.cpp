@@ -18,6 +18,7 @@
 #include "shell/startup.h"
 #include "shell/sysinfo.h"
 #include "shell/wincmd.h"
+#include "sound/sound.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
 #include "vm/host.h"
@@ -57,6 +58,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterGraphics();
   CmdSchema_RegisterText();
   CmdSchema_RegisterCgOps();
+  CmdSchema_RegisterSound();
   CmdSchema_RegisterWindows();
   CmdSchema_RegisterMedia();
   CmdSchema_RegisterQueryObject();
@@ -82,6 +84,7 @@ int Sys_InitTables() {
   Shell_InstallVmHooks();
   Gfx_InstallSaveHooks();
   Msg_InstallSysVars();
+  Snd_InstallSysVars();
   g_MediaWindowHook = Media_FillWindow0;
   Media_InstallHooks();
   g_ErrDialogOpenHook = Cursor_ShowForDialog;

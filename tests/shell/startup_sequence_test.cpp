@@ -68,9 +68,10 @@ TEST_F(StartupSeq, RunsEveryStepInOrder) {
       "config",     "pixelops",    "caps",         "osversion",    "packnames",
       "qvcfg",      "info",        "packindex",    "folderlock",   "datadir",
       "tables",     "tempprobe",   "binresource",  "windows",      "engineconfig",
-      "screenbuffer", "mainwindow", "timerperiod", "roots",        "joysticks",   "emote",
-      "clock",      "sysinfo",     "scripts",      "workers",      "framethread",
-      "screenmode", "playtimers",  "gpudevice"};
+      "screenbuffer", "mainwindow", "timerperiod", "roots",        "sound",
+      "joysticks",  "emote",       "clock",        "sysinfo",      "scripts",
+      "workers",    "soundthread", "framethread",  "screenmode",   "playtimers",
+      "gpudevice"};
   EXPECT_EQ(g_Trace, want);
   EXPECT_EQ(g_DataPackaged, 1);  // the configuration came from a pack
   EXPECT_EQ(g_DataDir, g_ExeDir);
