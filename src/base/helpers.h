@@ -39,6 +39,9 @@ const char* Obj_LastComponent(const char* path);
 // Index of the '/' or NUL that ends the path component starting at i.
 size_t Path_ComponentEnd(const char* s, size_t i);
 
+// Bytes of `text` (length `len`) that fit in `cap` - 1 bytes without
+// splitting a double-byte character.
+size_t Sjis_FitLength(const char* text, size_t len, size_t cap);
 // Copies `src` into `out` (`cap` bytes with the terminator), cut on a
 // Shift-JIS character boundary when it does not fit. Returns the length.
 size_t Str_CopySjis(char* out, size_t cap, const char* src);

@@ -41,16 +41,22 @@ bool Str_EndsWith(const char* s, const char* tail) {
   return true;
 }
 
+size_t Sjis_FitLength(const char* text, size_t len, size_t cap) {
+  if (cap == 0) return 0;
+  size_t i = 0;
+  while (i < len) {
+    size_t step = (Sjis_IsLead(uint8_t(text[i])) && i + 1 < len) ? 2 : 1;
+    if (i + step > cap - 1) break;
+    i += step;
+  }
+  return i;
+}
+
 size_t Str_CopySjis(char* out, size_t cap, const char* src) {
   if (cap == 0) return 0;
-  size_t n = 0;
-  const auto* p = reinterpret_cast<const unsigned char*>(src ? src : "");
-  while (p[n]) {
-    size_t step = Sjis_IsLead(p[n]) && p[n + 1] ? 2 : 1;
-    if (n + step >= cap) break;
-    n += step;
-  }
-  std::memcpy(out, p, n);
+  if (!src) src = "";
+  size_t n = Sjis_FitLength(src, std::strlen(src), cap);
+  std::memcpy(out, src, n);
   out[n] = 0;
   return n;
 }

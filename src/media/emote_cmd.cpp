@@ -18,16 +18,14 @@ namespace {
 constexpr int kCmdEmote = 12, kCmdEmoteValue = 13;
 constexpr int64_t kPairMax = 256;  // name and value pairs of one command 12
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
-
 // The layer of ids 0 and 1: the path, "." and the number when one is given.
 // 1 found (in *out, may still be null when no layer was named), 0 the named
 // layer is missing, -1 after a path error.
 int FindLayer(LayerImage** out) {
   *out = nullptr;
-  if (!Given(kPath) && !Given(kNumber)) return 1;
+  if (!Arg_Given(kPath) && !Arg_Given(kNumber)) return 1;
   std::string path = Arg_Str(kPath) ? Arg_Str(kPath) : "";
-  if (Given(kNumber)) path += "." + std::to_string(Arg_Int(kNumber, 0));
+  if (Arg_Given(kNumber)) path += "." + std::to_string(Arg_Int(kNumber, 0));
   char resolved[kObjPathMax];
   const ObjTreeRoot& tree = g_TreeRoots[kTreeLayer];
   if (Obj_ResolvePath(resolved, path.c_str(), tree.curPath, false) < 0) return -1;
@@ -40,9 +38,10 @@ int FindLayer(LayerImage** out) {
 // pairs as id 22 asks for and both arrays hold (at most 256).
 void ApplyPairs(LayerImage* rec) {
   void* h = emote::Handle(rec);
-  int sn = g_ArgGiven[kVarNames], sv = g_ArgGiven[kVarValues];
-  if (!h || !g_ArgSlot[sn].varNamed || !g_ArgSlot[sv].varNamed) return;
-  uint32_t names = g_ArgSlot[sn].var, values = g_ArgSlot[sv].var;
+  uint32_t names = 0, values = 0;
+  int64_t unused = 0;
+  if (!h || !Arg_Target(kVarNames, &names, &unused) || !Arg_Target(kVarValues, &values, &unused))
+    return;
   if (names >= g_VarTable.count || values >= g_VarTable.count) return;
   int64_t count = Arg_Int(kVarCount, 0);
   count = std::min({count, g_VarTable.vars[names].count, g_VarTable.vars[values].count, kPairMax});
@@ -68,7 +67,7 @@ void ApplyMotions(LayerImage* rec) {
 
 // Steps 4 and 6 reach this layer when a number was given, else every
 // player.
-bool ForThisLayerOnly() { return Given(kNumber); }
+bool ForThisLayerOnly() { return Arg_Given(kNumber); }
 
 }  // namespace
 
@@ -81,24 +80,24 @@ int32_t Cmd_Emote() {
   // 1 only the all-players steps act.
   ApplyMotions(rec);
   if (Arg_Int(kCall253, 0) == 1) Emote_Call253(rec);
-  if (Given(kFlag)) {
+  if (Arg_Given(kFlag)) {
     uint8_t flag = Arg_Int(kFlag, 0) != 0 ? 1 : 0;
     if (ForThisLayerOnly()) Emote_SetFlagAndCall(rec, flag);
     else
       for (LayerImage* r : g_EmoteObjects)
         if (r) Emote_SetFlagAndCall(r, flag);
   }
-  if (Given(kCall212)) Emote_Call212(rec, Arg_Int(kCall212, 0) != 0);
+  if (Arg_Given(kCall212)) Emote_Call212(rec, Arg_Int(kCall212, 0) != 0);
   const int paramIds[3] = {kParamA, kParamB, kParamC};
   for (int k = 0; k < 3; ++k) {
-    if (!Given(paramIds[k])) continue;
+    if (!Arg_Given(paramIds[k])) continue;
     float v = float(Arg_Int(paramIds[k], 0)) / 256.0f;
     if (!ForThisLayerOnly()) Emote_SetParamAll(k, v);
     else if (k == 0) Emote_SetParamA(rec, v);
     else if (k == 1) Emote_SetParamB(rec, v);
     else Emote_SetParamC(rec, v);
   }
-  if (Given(kFive)) {
+  if (Arg_Given(kFive)) {
     if (Arg_Int(kFive, 0) != 0) {
       const float v[5] = {float(Arg_Int(kFive0, 0)), float(Arg_Int(kFive1, 1)),
                           float(Arg_Int(kFive2, 1)), float(Arg_Int(kFive3, 1)),
@@ -108,7 +107,7 @@ int32_t Cmd_Emote() {
       Emote_FreePlayer(rec);
     }
   }
-  if (Given(kVarNames) && Given(kVarValues)) ApplyPairs(rec);
+  if (Arg_Given(kVarNames) && Arg_Given(kVarValues)) ApplyPairs(rec);
   if (const char* state = Arg_Str(kState)) Emote_ApplyVariables(rec, state);
   return 0;
 }
@@ -118,18 +117,17 @@ int32_t Cmd_EmoteValue() {
   LayerImage* rec = nullptr;
   if (FindLayer(&rec) < 0) return -1;
   if (!rec) return 0;
-  int s = g_ArgGiven[kTarget];
-  if (!s || !g_ArgSlot[s].varNamed) return 0;
-  uint32_t var = g_ArgSlot[s].var;
-  int64_t index = g_ArgSlot[s].varIndex;
+  uint32_t var = 0;
+  int64_t index = 0;
+  if (!Arg_Target(kTarget, &var, &index)) return 0;
   const char* name = Arg_Str(kQueryName);
-  if (Given(kQueryPlaying)) {
+  if (Arg_Given(kQueryPlaying)) {
     Var_SetIntElement(var, index, Emote_Query252(rec));
-  } else if (Given(kQueryMotion)) {
+  } else if (Arg_Given(kQueryMotion)) {
     Var_SetIntElement(var, index, Emote_QueryMotion(rec, name ? name : ""));
-  } else if (Given(kQuery244)) {
+  } else if (Arg_Given(kQuery244)) {
     Var_SetIntElement(var, index, name ? Emote_Query244(rec, name) : 0);
-  } else if (Given(kQueryTimelines)) {
+  } else if (Arg_Given(kQueryTimelines)) {
     char* buf = static_cast<char*>(std::calloc(1, kEmoteStateBytes));
     if (!buf) {
       Err_Script(100010, 1);

@@ -18,8 +18,6 @@ constexpr size_t kFlashWidePathMax = 261;  // UTF-16 units of the full path
 
 char s_FlashFile[kFilePathMax] = {};
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
-
 void ApplyRect() {
   int32_t* fields[4] = {&g_FlashX, &g_FlashY, &g_FlashWidth, &g_FlashHeight};
   const int ids[4] = {kX, kY, kWidth, kHeight};
@@ -39,10 +37,10 @@ int SetFile(const char* name) {
     return -1;
   }
   const MediaWindowInfo w = Media_Window0();
-  if (!Given(kX)) g_FlashX = 0;
-  if (!Given(kY)) g_FlashY = 0;
-  if (!Given(kWidth)) g_FlashWidth = w.logicalW;
-  if (!Given(kHeight)) g_FlashHeight = w.logicalH;
+  if (!Arg_Given(kX)) g_FlashX = 0;
+  if (!Arg_Given(kY)) g_FlashY = 0;
+  if (!Arg_Given(kWidth)) g_FlashWidth = w.logicalW;
+  if (!Arg_Given(kHeight)) g_FlashHeight = w.logicalH;
   Str_CopySjis(s_FlashFile, sizeof s_FlashFile, normal);
   g_FlashOpen = 0;
   return 0;
@@ -128,20 +126,19 @@ int32_t Cmd_FlashClose() {
 
 int32_t Cmd_FlashQuery() {
   if (Cmd_FetchArgs(kCmdFlashQuery) != 0) return -1;
-  int s = g_ArgGiven[kQTarget];
-  if (!s || !g_ArgSlot[s].varNamed) return 0;
-  uint32_t var = g_ArgSlot[s].var;
-  int64_t index = g_ArgSlot[s].varIndex;
+  uint32_t var = 0;
+  int64_t index = 0;
+  if (!Arg_Target(kQTarget, &var, &index)) return 0;
   int64_t answer = 0;
-  if (Given(kQPlaying)) answer = Flash_IsPlaying();
-  else if (Given(kQVariable)) answer = ReadTavrex();
-  else if (Given(kQX)) answer = g_FlashX;
-  else if (Given(kQY)) answer = g_FlashY;
-  else if (Given(kQWidth)) answer = g_FlashWidth;
-  else if (Given(kQHeight)) answer = g_FlashHeight;
-  else if (Given(kQFrame) || Given(kQUser) || Given(kQFrames)) {
+  if (Arg_Given(kQPlaying)) answer = Flash_IsPlaying();
+  else if (Arg_Given(kQVariable)) answer = ReadTavrex();
+  else if (Arg_Given(kQX)) answer = g_FlashX;
+  else if (Arg_Given(kQY)) answer = g_FlashY;
+  else if (Arg_Given(kQWidth)) answer = g_FlashWidth;
+  else if (Arg_Given(kQHeight)) answer = g_FlashHeight;
+  else if (Arg_Given(kQFrame) || Arg_Given(kQUser) || Arg_Given(kQFrames)) {
     if (!g_FlashOpen) return StoreClosedZero(var, index);
-    answer = Given(kQFrame) ? Flash_CurrentFrame() : Given(kQUser) ? g_FlashUserValue : g_FlashTotalFrames;
+    answer = Arg_Given(kQFrame) ? Flash_CurrentFrame() : Arg_Given(kQUser) ? g_FlashUserValue : g_FlashTotalFrames;
   } else {
     return 0;
   }

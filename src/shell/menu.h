@@ -33,9 +33,6 @@ void Menu_FreeRecord(MenuItemRec* rec);
 MenuItemRec* Menu_Record(const ObjNode* node);
 // Copies `text` into the record's buffer, cut on a character boundary.
 void Menu_SetItemText(MenuItemRec* rec, const char* text);
-// Bytes of `text` (length `len`) that fit in `cap` - 1 bytes without
-// splitting a double-byte character.
-size_t Sjis_FitLength(const char* text, size_t len, size_t cap);
 // The menu tree's first nodes: the root's record and the group "M0".
 int32_t Menu_MakeSystemRoot(struct ObjTreeRoot& tree);
 

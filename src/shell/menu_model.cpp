@@ -27,17 +27,6 @@ PlatMenu* NewMenu() { return new (std::nothrow) PlatMenu; }
 
 }  // namespace
 
-size_t Sjis_FitLength(const char* text, size_t len, size_t cap) {
-  if (cap == 0) return 0;
-  size_t i = 0;
-  while (i < len) {
-    size_t step = (Sjis_IsLead(uint8_t(text[i])) && i + 1 < len) ? 2 : 1;
-    if (i + step > cap - 1) break;
-    i += step;
-  }
-  return i;
-}
-
 MenuItemRec* Menu_Record(const ObjNode* node) {
   return node ? static_cast<MenuItemRec*>(node->record) : nullptr;
 }

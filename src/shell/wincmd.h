@@ -53,8 +53,6 @@ void Cmd_WriteZeroResult(uint32_t var, int64_t index);
 // A yes/no answer the handler writes itself: 1 / 1.0 or 0 / 0.0 inside the
 // variable; a text variable is error 101140. 0, or -1 after the report.
 int Cmd_WriteFlagResult(uint32_t var, int64_t index, bool yes);
-// The variable and element a result argument named; false when it named none.
-bool Cmd_ResultTarget(uint8_t argId, uint32_t* var, int64_t* index);
 
 // ---- Window shape, stacking and flashing (wincmd_shape.cpp) -----------------
 struct RgnRect {

@@ -117,14 +117,6 @@ int Answer(WindowRec* rec, int n, uint8_t query, uint32_t var, int64_t index) {
 
 }  // namespace
 
-bool Cmd_ResultTarget(uint8_t argId, uint32_t* var, int64_t* index) {
-  uint8_t s = g_ArgGiven[argId];
-  if (!s || !g_ArgSlot[s].varNamed) return false;
-  *var = g_ArgSlot[s].var;
-  *index = g_ArgSlot[s].varIndex;
-  return true;
-}
-
 void Cmd_WriteZeroResult(uint32_t var, int64_t index) {
   const Variable* v = VarOf(var);
   if (!Inside(v, index)) return;
@@ -162,7 +154,7 @@ int32_t Cmd_WindowInfo() {
   if (Cmd_CheckArg(kCmdWindowInfo, kIndex, kCheckWindow, n) != 0) return -1;
   uint32_t var = 0;
   int64_t index = 0;
-  if (!Cmd_ResultTarget(kTarget, &var, &index)) return 0;
+  if (!Arg_Target(kTarget, &var, &index)) return 0;
   WindowRec* rec = g_WindowRecs[n];
   if (!rec || g_WindowState[n] != 1) {
     Cmd_WriteZeroResult(var, index);

@@ -9,9 +9,8 @@
 
 namespace {
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
 int64_t Value(int id) { return g_ArgInt[g_ArgGiven[id]]; }
-bool IsOne(int id) { return Given(id) && Value(id) == 1; }
+bool IsOne(int id) { return Arg_Given(id) && Value(id) == 1; }
 
 const char* ArgName(int cmd, int id) {
   const CmdArgSchema* a = CmdSchema_Arg(cmd, id);
@@ -46,30 +45,30 @@ bool FaceNumberOk(int cmd, int id, int64_t n) {
 void ApplyStyle(FontSlot& s) {
   using namespace stylearg;
   MessageRec* m = g_FontFaces.current == 0 ? g_MsgCurrent : nullptr;
-  if (Given(kSmooth)) s.smooth = uint8_t(Value(kSmooth));
-  if (Given(kColour)) s.colour = uint32_t(StyleValue(kColour, s.colour, kFontColourMax));
-  if (Given(kColour2)) s.colour2 = uint32_t(StyleValue(kColour2, s.colour2 & kFontColourMax, kFontColourMax));
-  if (Given(kGradient)) s.gradient = uint8_t(StyleValue(kGradient, s.gradient, kFontStyleMax));
-  if (Given(kOrientation)) s.orientation = uint8_t(StyleValue(kOrientation, s.orientation, kFontStyleMax));
-  if (Given(kWriteMode)) s.writeMode = uint8_t(StyleValue(kWriteMode, s.writeMode, 1));
-  if (Given(kSize)) s.size = int32_t(StyleValue(kSize, s.size, kFontSizeMax));
-  if (Given(kLineHeight)) s.lineHeight = int32_t(StyleValue(kLineHeight, s.lineHeight, kFontSizeMax));
-  if (Given(kBold)) s.bold = int32_t(StyleValue(kBold, s.bold, 1));
+  if (Arg_Given(kSmooth)) s.smooth = uint8_t(Value(kSmooth));
+  if (Arg_Given(kColour)) s.colour = uint32_t(StyleValue(kColour, s.colour, kFontColourMax));
+  if (Arg_Given(kColour2)) s.colour2 = uint32_t(StyleValue(kColour2, s.colour2 & kFontColourMax, kFontColourMax));
+  if (Arg_Given(kGradient)) s.gradient = uint8_t(StyleValue(kGradient, s.gradient, kFontStyleMax));
+  if (Arg_Given(kOrientation)) s.orientation = uint8_t(StyleValue(kOrientation, s.orientation, kFontStyleMax));
+  if (Arg_Given(kWriteMode)) s.writeMode = uint8_t(StyleValue(kWriteMode, s.writeMode, 1));
+  if (Arg_Given(kSize)) s.size = int32_t(StyleValue(kSize, s.size, kFontSizeMax));
+  if (Arg_Given(kLineHeight)) s.lineHeight = int32_t(StyleValue(kLineHeight, s.lineHeight, kFontSizeMax));
+  if (Arg_Given(kBold)) s.bold = int32_t(StyleValue(kBold, s.bold, 1));
   if (!m) return;
-  if (Given(kSmooth)) m->smooth = s.smooth;
-  if (Given(kColour)) m->colour = s.colour;
-  if (Given(kColour2)) m->colour2 = s.colour2;
-  if (Given(kGradient)) m->gradient = s.gradient;
-  if (Given(kOrientation)) m->orientation = s.orientation;
-  if (Given(kWriteMode)) m->writeMode = s.writeMode;
-  if (Given(kSize)) m->size = s.size;
-  if (Given(kLineHeight)) m->lineHeight = s.lineHeight;
-  if (Given(kBold)) m->bold = uint8_t(s.bold);
+  if (Arg_Given(kSmooth)) m->smooth = s.smooth;
+  if (Arg_Given(kColour)) m->colour = s.colour;
+  if (Arg_Given(kColour2)) m->colour2 = s.colour2;
+  if (Arg_Given(kGradient)) m->gradient = s.gradient;
+  if (Arg_Given(kOrientation)) m->orientation = s.orientation;
+  if (Arg_Given(kWriteMode)) m->writeMode = s.writeMode;
+  if (Arg_Given(kSize)) m->size = s.size;
+  if (Arg_Given(kLineHeight)) m->lineHeight = s.lineHeight;
+  if (Arg_Given(kBold)) m->bold = uint8_t(s.bold);
 }
 
 int32_t TextStyle() {
   using namespace stylearg;
-  if (Given(kSlot)) {
+  if (Arg_Given(kSlot)) {
     int64_t n = Value(kSlot);
     if (n < 0 || n >= kFontSlotCount) {
       Err_ScriptF(101000, 1, Flow_CmdName(kCmdTextStyle), ArgName(kCmdTextStyle, kSlot), n, 0,
@@ -78,12 +77,12 @@ int32_t TextStyle() {
     }
     Font_SetSlot(int(n));
   }
-  if (Given(kFace)) {
+  if (Arg_Given(kFace)) {
     int64_t n = Value(kFace);
     if (!FaceNumberOk(kCmdTextStyle, kFace, n)) return -1;
     Font_SelectIndex(int(n - 1));
   }
-  if (Given(kFaceName)) Font_SelectByName(Arg_Str(kFaceName));
+  if (Arg_Given(kFaceName)) Font_SelectByName(Arg_Str(kFaceName));
   ApplyStyle(Font_CurrentSlot());
   return 0;
 }
@@ -102,7 +101,7 @@ namespace {
 // The 1-based face number of ids 1 and 13: id 0 when given, else the
 // current slot's face.
 int64_t QueriedFace() {
-  return Given(metricarg::kFace) ? Value(metricarg::kFace) : Font_GetSelectedIndex() + 1;
+  return Arg_Given(metricarg::kFace) ? Value(metricarg::kFace) : Font_GetSelectedIndex() + 1;
 }
 
 // The glyph size of the first character of id 17 with the message's
@@ -132,12 +131,12 @@ int32_t Cmd_TextMetrics() {
   const int64_t style[] = {m.smooth, m.colour, m.colour2, m.gradient, m.orientation,
                            m.writeMode, m.size, m.lineHeight, m.bold};
   for (int id = kSmooth; id <= kBold; ++id)
-    if (Given(id)) return store(style[id - kSmooth]);
+    if (Arg_Given(id)) return store(style[id - kSmooth]);
   if (IsOne(kFaceCount)) return store(Font_GetCount());
   // Id 12 answers 0 and keeps the measuring and face queries from running.
-  if (Given(kZero)) return store(0);
-  if (Given(kWidth)) return store(GlyphMeasure(false));
-  if (Given(kHeight)) return store(GlyphMeasure(true));
+  if (Arg_Given(kZero)) return store(0);
+  if (Arg_Given(kWidth)) return store(GlyphMeasure(false));
+  if (Arg_Given(kHeight)) return store(GlyphMeasure(true));
   if (IsOne(kName)) {
     int64_t n = QueriedFace();
     if (!FaceNumberOk(kCmdTextMetrics, kName, n)) return -1;

@@ -18,7 +18,6 @@ using namespace filearg;
 
 namespace {
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
 const ArgSlot& SlotOf(int id) { return g_ArgSlot[g_ArgGiven[id]]; }
 
 // A script's name: lower-cased, '/' as '\' (double-byte characters whole).
@@ -45,7 +44,7 @@ int SaveLayer() {
     Err_ScriptF(101250, 1, Cmd_Name(21), path.c_str());
     return -1;
   }
-  int format = Given(kJpeg) ? 2 : Given(kPng) ? 1 : Given(kBmp) ? 0 : 1;
+  int format = Arg_Given(kJpeg) ? 2 : Arg_Given(kPng) ? 1 : Arg_Given(kBmp) ? 0 : 1;
   const char* ext = format == 0 ? ".bmp" : format == 1 ? ".png" : ".jpg";
   std::string name = ScriptName(kFile);
   if (name.empty()) return 0;
@@ -68,22 +67,22 @@ int Preload(int id, int kind) {
 
 int32_t Cmd_File() {
   if (Cmd_FetchArgs(21)) return -1;
-  if (Given(kPreImage) && Preload(kPreImage, kResolveImage)) return -1;
-  if (Given(kPreSound) && Preload(kPreSound, kResolveSound)) return -1;
-  if (Given(kLayer) && SaveLayer()) return -1;
+  if (Arg_Given(kPreImage) && Preload(kPreImage, kResolveImage)) return -1;
+  if (Arg_Given(kPreSound) && Preload(kPreSound, kResolveSound)) return -1;
+  if (Arg_Given(kLayer) && SaveLayer()) return -1;
   std::string file = ScriptName(kFile), file2 = ScriptName(kFile2), folder = ScriptName(kFolder);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   // Platform failures below are not the script's errors: it goes on.
-  if (Given(kMkdir) && !folder.empty()) FileOps_MakeDirs(Host(folder));
-  if (Given(kCopy) && !file.empty() && !file2.empty()) FileOps_Copy(Host(file), Host(file2));
-  if (Given(kDelete)) {
-    if (Given(kFile) && !file.empty()) FileOps_Delete(Host(file));
-    if (Given(kFolder) && !folder.empty()) FileOps_RemoveDir(Host(folder));
+  if (Arg_Given(kMkdir) && !folder.empty()) FileOps_MakeDirs(Host(folder));
+  if (Arg_Given(kCopy) && !file.empty() && !file2.empty()) FileOps_Copy(Host(file), Host(file2));
+  if (Arg_Given(kDelete)) {
+    if (Arg_Given(kFile) && !file.empty()) FileOps_Delete(Host(file));
+    if (Arg_Given(kFolder) && !folder.empty()) FileOps_RemoveDir(Host(folder));
   }
   std::string params = Arg_Str(kParams) ? Arg_Str(kParams) : "";
   if (!file.empty()) {
-    if (Given(kRun)) FileOps_Run(Host(file), params, false);
-    else if (Given(kRunWait)) FileOps_Run(Host(file), params, true);  // the frame waits
+    if (Arg_Given(kRun)) FileOps_Run(Host(file), params, false);
+    else if (Arg_Given(kRunWait)) FileOps_Run(Host(file), params, true);  // the frame waits
   }
   return 0;
 }
@@ -136,22 +135,22 @@ int StoreNumber(int64_t v) {
 
 int32_t Cmd_FileQuery() {
   if (Cmd_FetchArgs(22)) return -1;
-  if (!Given(kQResult)) return 0;
+  if (!Arg_Given(kQResult)) return 0;
   QueryMode mode = QueryMode::File;
   int nameId = kQFile;
   // The last one given decides, in slot order.
   int best = 0;
   const QueryMode modes[] = {QueryMode::Folder, QueryMode::File, QueryMode::Image, QueryMode::Sound};
   for (int id = kQFolder; id <= kQSound; ++id)
-    if (Given(id) && g_ArgGiven[id] > best) {
+    if (Arg_Given(id) && g_ArgGiven[id] > best) {
       best = g_ArgGiven[id];
       mode = modes[id];
       nameId = id;
     }
   std::string name = ScriptName(nameId);
-  if (Given(kQExists)) return StoreNumber(ExistsIn(name, mode) ? 1 : 0);
-  if (Given(kQSize)) return StoreNumber(mode == QueryMode::File ? SizeOf(name) : 0);
-  if (Given(kQProgram)) {
+  if (Arg_Given(kQExists)) return StoreNumber(ExistsIn(name, mode) ? 1 : 0);
+  if (Arg_Given(kQSize)) return StoreNumber(mode == QueryMode::File ? SizeOf(name) : 0);
+  if (Arg_Given(kQProgram)) {
     const ArgSlot& t = SlotOf(kQResult);
     if (!t.varNamed || t.var >= g_VarTable.count) return 0;
     if (g_VarTable.vars[t.var].type != 3) return StoreNumber(0);
@@ -163,15 +162,15 @@ int32_t Cmd_FileQuery() {
 
 int32_t Cmd_LoadTextTable() {
   if (Cmd_FetchArgs(8)) return -1;
-  if (!Given(kTTarget) || !SlotOf(kTTarget).varNamed) return 0;
+  if (!Arg_Given(kTTarget) || !SlotOf(kTTarget).varNamed) return 0;
   std::string name = ScriptName(kTFile);
   FileRef ref;
   if (File_LoadNeeded(ref, name.c_str()) != 0) return -1;
   std::vector<std::string> fields = File_SplitTextTable(ref.data, ref.size);
   std::free(ref.data);
   const ArgSlot& t = SlotOf(kTTarget);
-  if (Given(kTCount)) return Var_SetIntElement(t.var, t.varIndex, int64_t(fields.size())) == 0 ? 0 : -1;
-  if (!Given(kTSplit)) return 0;
+  if (Arg_Given(kTCount)) return Var_SetIntElement(t.var, t.varIndex, int64_t(fields.size())) == 0 ? 0 : -1;
+  if (!Arg_Given(kTSplit)) return 0;
   if (t.var >= g_VarTable.count || g_VarTable.vars[t.var].type != 3) {
     Err_Script(101140, 1);
     return -1;

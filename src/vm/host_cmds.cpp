@@ -22,13 +22,12 @@ VmHostHooks g_VmHostHooks;
 using namespace hostarg;
 
 namespace {
-bool Given(int id) { return g_ArgGiven[id] != 0; }
 const ArgSlot& SlotOf(int id) { return g_ArgSlot[g_ArgGiven[id]]; }
 }  // namespace
 
 int32_t Cmd_SetClipboardText() {
   if (Cmd_FetchArgs(5)) return -1;
-  if (!Given(kClipGo) || !Given(kClipText)) return 0;
+  if (!Arg_Given(kClipGo) || !Arg_Given(kClipText)) return 0;
   const char* s = Arg_Str(kClipText);
   Clip_SetText(s ? s : "");  // a refusal of the system is not the script's error
   return 0;
@@ -54,10 +53,10 @@ std::string Clip_FilterText(const std::string& in) {
 
 int32_t Cmd_GetClipboardText() {
   if (Cmd_FetchArgs(6)) return -1;
-  if (!Given(kClipGo)) return 0;
+  if (!Arg_Given(kClipGo)) return 0;
   std::string text;
   if (!Clip_GetText(&text)) return -1;  // no text: the task waits a pass, no report
-  if (!Given(kClipText) || !SlotOf(kClipText).varNamed) return 0;
+  if (!Arg_Given(kClipText) || !SlotOf(kClipText).varNamed) return 0;
   const ArgSlot& s = SlotOf(kClipText);
   std::string kept = Clip_FilterText(text);
   Var_SetStringElementN(s.var, s.varIndex, kept.data(), kept.size());
@@ -68,7 +67,7 @@ int32_t Cmd_SetCommandFlags() {
   if (Cmd_FetchArgs(15)) return -1;
   for (int i = 0; i < kFlagsCount - kFlagsFirst; ++i) {
     int id = i + kFlagsFirst;
-    if (Given(id)) g_CmdFlags[i + 1] = uint8_t(Arg_Int(id, 0));
+    if (Arg_Given(id)) g_CmdFlags[i + 1] = uint8_t(Arg_Int(id, 0));
   }
   return 0;
 }
@@ -77,19 +76,19 @@ int32_t Cmd_SetCommandFlags() {
 // wrap to huge waits): it is clamped.
 int32_t Cmd_FrameRate() {
   if (Cmd_FetchArgs(29)) return -1;
-  if (Given(kFps)) {
+  if (Arg_Given(kFps)) {
     int64_t fps = Arg_Int(kFps, 60);
     fps = fps < kFrameRateMin ? kFrameRateMin : fps > kFrameRateMax ? kFrameRateMax : fps;
     g_FrameRate = uint32_t(fps);
     if (g_VmHostHooks.frameRateChanged) g_VmHostHooks.frameRateChanged();
   }
-  if (Given(kSkip)) g_FrameSkipOn = uint32_t(Arg_Int(kSkip, 1));
+  if (Arg_Given(kSkip)) g_FrameSkipOn = uint32_t(Arg_Int(kSkip, 1));
   return 0;
 }
 
 int32_t Cmd_LabelExists() {
   if (Cmd_FetchArgs(53)) return -1;
-  if (!Given(kLabelQuery) || !Given(kLabelTarget)) return 0;
+  if (!Arg_Given(kLabelQuery) || !Arg_Given(kLabelTarget)) return 0;
   const char* name = Arg_Str(kLabel);
   std::string copy = name ? name : "";
   int64_t found = Label_Find(copy.c_str(), copy.size()) >= 0 ? 1 : 0;
@@ -100,13 +99,13 @@ int32_t Cmd_LabelExists() {
 
 int32_t Cmd_Settings() {
   if (Cmd_FetchArgs(91)) return -1;
-  if (Given(kSetSaver) && g_VmHostHooks.setBlockScreenSaver)
+  if (Arg_Given(kSetSaver) && g_VmHostHooks.setBlockScreenSaver)
     g_VmHostHooks.setBlockScreenSaver(uint8_t(Arg_Int(kSetSaver, 0)));
-  if (Given(kSetInactive)) {
+  if (Arg_Given(kSetInactive)) {
     bool active = !g_VmHostHooks.mainWindowActive || g_VmHostHooks.mainWindowActive();
     if (active) g_RunWhenInactive = uint8_t(Arg_Int(kSetInactive, 0));
   }
-  if (Given(kSetWidth) && Given(kSetHeight)) {
+  if (Arg_Given(kSetWidth) && Arg_Given(kSetHeight)) {
     int32_t w = int32_t(Arg_Int(kSetWidth, 0)), h = int32_t(Arg_Int(kSetHeight, 0));
     if (w >= 1 && h >= 1) {
       // Sizes beyond the buffers' limit would allocate without bound.
@@ -119,7 +118,7 @@ int32_t Cmd_Settings() {
   uint32_t now = Clock_Ms32();
   for (int k = 0; k < kPlayTimerCount; ++k) {
     int id = kSetTimer1 + k;
-    if (!Given(id)) continue;
+    if (!Arg_Given(id)) continue;
     uint8_t want = uint8_t(Arg_Int(id, 0));
     if (g_PlayTimers[size_t(k)].running == 1 && want == 0) Timer_Stop(k, now);
     else if (g_PlayTimers[size_t(k)].running == 0 && want == 1) Timer_Start(k, now);

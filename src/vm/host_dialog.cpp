@@ -16,7 +16,6 @@ using namespace hostarg;
 
 namespace {
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
 const ArgSlot& SlotOf(int id) { return g_ArgSlot[g_ArgGiven[id]]; }
 std::string StrOr(int id) {
   const char* s = Arg_Str(id);
@@ -26,7 +25,7 @@ std::string StrOr(int id) {
 // The numeric answer element of id 11: 0 stored, 1 no place to store it,
 // -1 after 101140 (the element is not a number).
 int StoreAnswer(int64_t answer) {
-  if (!Given(kDlgAnswer)) return 1;
+  if (!Arg_Given(kDlgAnswer)) return 1;
   const ArgSlot& s = SlotOf(kDlgAnswer);
   if (!s.varNamed || s.var >= g_VarTable.count) return 1;
   uint8_t type = g_VarTable.vars[s.var].type;
@@ -84,7 +83,7 @@ int32_t PromptDialog() {
   TextInputResult res = TextInput_Show(req);
   if (res.answer == TextInputAnswer::Failed) return -1;
   if (StoreAnswer(1) < 0) return 0;
-  if (Given(kDlgText) && SlotOf(kDlgText).varNamed)
+  if (Arg_Given(kDlgText) && SlotOf(kDlgText).varNamed)
     Var_SetStringElementN(SlotOf(kDlgText).var, SlotOf(kDlgText).varIndex, res.text.data(),
                           res.text.size());
   return 0;
@@ -94,13 +93,13 @@ int32_t PromptDialog() {
 
 int32_t Cmd_InputDialog() {
   if (Cmd_FetchArgs(10)) return -1;
-  if (Given(kDlgNone)) return 0;
+  if (Arg_Given(kDlgNone)) return 0;
   if (g_VmHostHooks.showCursor) g_VmHostHooks.showCursor();
-  if (Given(kDlgInput)) return PromptDialog();
+  if (Arg_Given(kDlgInput)) return PromptDialog();
   int buttons = 0;
-  if (Given(kDlgOkCancel)) buttons = 1;
-  if (Given(kDlgYesNo)) buttons = 4;
-  if (Given(kDlgYesNoCancel)) buttons = 3;
+  if (Arg_Given(kDlgOkCancel)) buttons = 1;
+  if (Arg_Given(kDlgYesNo)) buttons = 4;
+  if (Arg_Given(kDlgYesNoCancel)) buttons = 3;
   MsgBoxRequest req = BoxRequest(buttons, Arg_Int(kDlgDefault, 0), Arg_Int(kDlgIcon, 0));
   int answer = MsgBox_Show(req);
   if (answer >= 1 && answer <= (buttons == 0 ? 1 : buttons == 1 || buttons == 4 ? 2 : 3))
@@ -126,7 +125,7 @@ int32_t LineDialog() {
   if (n > sizeof g_LineInput.lastText - 1) n = sizeof g_LineInput.lastText - 1;
   std::memcpy(g_LineInput.lastText, res.text.data(), n);
   g_LineInput.lastText[n] = '\0';
-  if (Given(kSysTarget) && SlotOf(kSysTarget).varNamed) {
+  if (Arg_Given(kSysTarget) && SlotOf(kSysTarget).varNamed) {
     const ArgSlot& t = SlotOf(kSysTarget);
     if (t.var < g_VarTable.count && g_VarTable.vars[t.var].type != 3)
       Var_SetIntElement(t.var, t.varIndex, g_LineInput.result);
@@ -140,7 +139,7 @@ int32_t Cmd_SysFunc() {
   if (Cmd_FetchArgs(114)) return -1;
   int64_t fn = Arg_Int(kSysFn, 0);
   if (uint64_t(fn) >> 32) return 0;
-  const bool target = Given(kSysTarget) && SlotOf(kSysTarget).varNamed;
+  const bool target = Arg_Given(kSysTarget) && SlotOf(kSysTarget).varNamed;
   const ArgSlot* t = target ? &SlotOf(kSysTarget) : nullptr;
   switch (fn) {
     case 1:

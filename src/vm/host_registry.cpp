@@ -18,8 +18,6 @@ constexpr const char* kRegRoots[] = {
     "HKEY_PERFORMANCE_DATA\\", "HKEY_CURRENT_CONFIG\\", "HKEY_DYN_DATA\\",
 };
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
-
 // '/' becomes '\' except as the second byte of a double-byte character.
 std::string NormalisePath(const char* s) {
   std::string out(s ? s : "");
@@ -76,13 +74,13 @@ RegFile* g_RegFileOverride = nullptr;
 
 int32_t Cmd_RegRead() {
   if (Cmd_FetchArgs(76)) return -1;
-  if (!Given(kRegTarget)) return 0;
+  if (!Arg_Given(kRegTarget)) return 0;
   const ArgSlot& t = g_ArgSlot[g_ArgGiven[kRegTarget]];
   if (!t.varNamed || t.var >= g_VarTable.count) return 0;
   const uint8_t type = g_VarTable.vars[t.var].type;
   std::string path = NormalisePath(Arg_Str(kRegKey));
   if (!HasRoot(path)) return 0;
-  const char* name = Given(kRegName) ? Arg_Str(kRegName) : "";
+  const char* name = Arg_Given(kRegName) ? Arg_Str(kRegName) : "";
   const RegFile& file = g_RegFileOverride ? *g_RegFileOverride : Registry();
   const RegValue* v = Reg_Find(file, Text_SjisToUtf8(path), Text_SjisToUtf8(name ? name : ""));
   if (!v) {

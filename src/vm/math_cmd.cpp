@@ -41,8 +41,6 @@ const Unary kUnaryLast[] = {
     {matharg::kLog10, [](double x) { return std::log10(x); }, false},
 };
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
-
 // The target element named by id 0; a missing target, or one that names no
 // variable, stores nothing.
 struct Target {
@@ -50,8 +48,9 @@ struct Target {
   int64_t index = 0;
 };
 Target TargetRef() {
-  int s = g_ArgGiven[matharg::kTarget];
-  return s && g_ArgSlot[s].varNamed ? Target{g_ArgSlot[s].var, g_ArgSlot[s].varIndex} : Target{};
+  Target t;
+  Arg_Target(matharg::kTarget, &t.var, &t.index);
+  return t;
 }
 
 uint8_t OperandType(int id) {
@@ -62,14 +61,14 @@ uint8_t OperandType(int id) {
 // Operand evaluation; false when the operand is missing or its expression
 // failed (already reported).
 bool EvalDouble(int id, bool doubleMode, double* out) {
-  if (!Given(id)) return false;
+  if (!Arg_Given(id)) return false;
   const ArgSlot& s = g_ArgSlot[g_ArgGiven[id]];
   uint8_t t = OperandType(id);
   *out = doubleMode ? g_ExprEvalDouble[t](s.raw, s.length) : g_ExprEvalFloat[t](s.raw, s.length);
   return g_Expr.status == 0;
 }
 bool EvalInt(int id, int64_t* out) {
-  if (!Given(id)) return false;
+  if (!Arg_Given(id)) return false;
   const ArgSlot& s = g_ArgSlot[g_ArgGiven[id]];
   *out = g_ExprEvalInt[OperandType(id)](s.raw, s.length);
   return g_Expr.status == 0;
@@ -94,10 +93,10 @@ int32_t StoreInt(int64_t v) {
 // -1 when the operand failed, 0 otherwise; *done when this entry ran.
 int32_t RunUnary(const Unary* list, size_t n, bool* done) {
   for (size_t i = 0; i < n; ++i) {
-    if (!Given(list[i].id)) continue;
+    if (!Arg_Given(list[i].id)) continue;
     *done = true;
     double x = 0;
-    if (Given(matharg::kA) && !EvalDouble(matharg::kA, list[i].doubleMode, &x)) return -1;
+    if (Arg_Given(matharg::kA) && !EvalDouble(matharg::kA, list[i].doubleMode, &x)) return -1;
     return StoreDouble(list[i].fn(x));
   }
   return 0;
@@ -105,15 +104,15 @@ int32_t RunUnary(const Unary* list, size_t n, bool* done) {
 
 int32_t RunBinary(DblFn2 fn) {
   double a = 0, b = 0;
-  if (Given(matharg::kA) && !EvalDouble(matharg::kA, false, &a)) return -1;
-  if (Given(matharg::kB) && !EvalDouble(matharg::kB, false, &b)) return -1;
+  if (Arg_Given(matharg::kA) && !EvalDouble(matharg::kA, false, &a)) return -1;
+  if (Arg_Given(matharg::kB) && !EvalDouble(matharg::kB, false, &b)) return -1;
   return StoreDouble(fn(a, b));
 }
 
 // Descriptor type 1 (integer arithmetic) gives an integer result, type 2
 // (double arithmetic) a double one; texts store nothing.
 int32_t RunAbs() {
-  if (!Given(matharg::kA)) return StoreInt(0);
+  if (!Arg_Given(matharg::kA)) return StoreInt(0);
   uint8_t t = OperandType(matharg::kA);
   if (t == 1) {
     int64_t v = 0;
@@ -132,8 +131,8 @@ int32_t RunAbs() {
 // that the widest ranges wrap instead of overflowing.
 int32_t RunRandom() {
   int64_t a = 0, b = 0;
-  if (Given(matharg::kA) && !EvalInt(matharg::kA, &a)) return -1;
-  if (Given(matharg::kB) && !EvalInt(matharg::kB, &b)) return -1;
+  if (Arg_Given(matharg::kA) && !EvalInt(matharg::kA, &a)) return -1;
+  if (Arg_Given(matharg::kB) && !EvalInt(matharg::kB, &b)) return -1;
   int64_t lo = a < b ? a : b, hi = a < b ? b : a;
   uint64_t size = uint64_t(hi) - uint64_t(lo) + 1u;  // 0: all 2^64 values
   uint64_t r = Rand_NextU32();
@@ -155,14 +154,14 @@ int32_t Cmd_Math() {
   bool done = false;
   int32_t rc = RunUnary(kUnary, std::size(kUnary), &done);
   if (done) return rc;
-  if (Given(kAtan2)) return RunBinary([](double y, double x) { return std::atan2(y, x); });
+  if (Arg_Given(kAtan2)) return RunBinary([](double y, double x) { return std::atan2(y, x); });
   rc = RunUnary(kUnaryLate, std::size(kUnaryLate), &done);
   if (done) return rc;
-  if (Given(kAbs)) return RunAbs();
+  if (Arg_Given(kAbs)) return RunAbs();
   rc = RunUnary(kUnaryLast, std::size(kUnaryLast), &done);
   if (done) return rc;
-  if (Given(kPow)) return RunBinary([](double x, double y) { return std::pow(x, y); });
-  if (Given(kRand)) return RunRandom();
-  if (Given(kCrc)) return RunCrc();
+  if (Arg_Given(kPow)) return RunBinary([](double x, double y) { return std::pow(x, y); });
+  if (Arg_Given(kRand)) return RunRandom();
+  if (Arg_Given(kCrc)) return RunCrc();
   return 0;
 }

@@ -26,7 +26,6 @@ constexpr char kBoxNoMemory[] = "メモリ不足です。";
 constexpr char kBoxBadDno[] = "( DNO = %d ) 不正なDNO番号を検出しました。";
 constexpr char kBoxCgSize[] = "ＣＧサイズが大きすぎます。X=%d, Y=%d";
 
-bool Given(int id) { return g_ArgGiven[id] != 0; }
 const ArgSlot& SlotOf(int id) { return g_ArgSlot[g_ArgGiven[id]]; }
 
 void PutU32(std::vector<uint8_t>* v, uint32_t x) {
@@ -110,7 +109,7 @@ int FillBuffer(int buf) {
   int type = -1, group = -1;
   for (int t = 0; t < 3; ++t)
     for (int g = 0; g < 4; ++g)
-      if (Given(kFlagFirst + 4 * t + g)) {
+      if (Arg_Given(kFlagFirst + 4 * t + g)) {
         type = type > t ? type : t;
         group = group > g ? group : g;
       }
@@ -124,7 +123,7 @@ int FillBuffer(int buf) {
     Save_EndGroup(buf, at);
     return 0;
   }
-  if (Given(kLayer)) {
+  if (Arg_Given(kLayer)) {
     ObjNode* node = NamedLayer(kCmdSave, kLayer, kNumber);
     if (!node) return -1;
     uint32_t w = 0, h = 0;
@@ -147,7 +146,7 @@ int FillBuffer(int buf) {
       return NoMemory();
     return 0;
   }
-  if (!Given(kVar) || !SlotOf(kVar).varNamed) return 0;
+  if (!Arg_Given(kVar) || !SlotOf(kVar).varNamed) return 0;
   const ArgSlot& s = SlotOf(kVar);
   if (s.var < kVarFirstUser || s.var >= g_VarTable.count || !g_VarTable.vars[s.var].type) return 0;
   return AppendVar(buf, s.var, s.varWhole != 0, s.varWhole ? 0 : s.varIndex, &scratch);
@@ -174,7 +173,7 @@ const char* ErrnoText(int e) {
 
 int32_t Cmd_SaveData() {
   if (Cmd_FetchArgs(kCmdSave)) return -1;
-  if (Given(kDno)) {
+  if (Arg_Given(kDno)) {
     int64_t dno = Arg_Int(kDno, 0);
     if (dno < 1 || dno > kSaveBufferCount) {
       Err_ScriptF(kSaveErrBusy, 1, Cmd_Name(kCmdSave), Cmd_ArgName(kCmdSave, kDno), dno);
@@ -190,7 +189,7 @@ int32_t Cmd_SaveData() {
       return -1;
     }
   }
-  if (!Given(kFile)) return 0;
+  if (!Arg_Given(kFile)) return 0;
   std::string host, name;
   if (SavePath(kCmdSave, kFile, &host, &name) != 0) return -1;
   int sysErr = 0;
@@ -294,7 +293,7 @@ int RestoreLayer(ObjNode* node, const std::vector<uint8_t>& bytes) {
 int32_t Cmd_SaveRead() {
   if (Cmd_FetchArgs(kCmdRead)) return -1;
   ObjNode* layer = nullptr;
-  if (Given(kRLayer) && !(layer = NamedLayer(kCmdRead, kRLayer, kRNumber))) return -1;
+  if (Arg_Given(kRLayer) && !(layer = NamedLayer(kCmdRead, kRLayer, kRNumber))) return -1;
   std::string host, name;
   if (SavePath(kCmdRead, kRFile, &host, &name) != 0) return -1;
   SaveItem item;
@@ -345,7 +344,7 @@ int32_t Cmd_SaveRead() {
   std::vector<uint8_t> bytes;
   if (Save_Uncompress(item.stored.data(), uint32_t(item.stored.size()), item.unpacked, &bytes) != 0) return -1;
   if (layer) return RestoreLayer(layer, bytes);
-  if (!Given(kRVar) || !SlotOf(kRVar).varNamed) return 0;
+  if (!Arg_Given(kRVar) || !SlotOf(kRVar).varNamed) return 0;
   const ArgSlot& t = SlotOf(kRVar);
   return RestoreVar(bytes.data(), bytes.size(), t.var, t.varWhole != 0, t.varWhole ? 0 : t.varIndex);
 }

@@ -22,10 +22,10 @@ struct Ref {
   int64_t index = 0;
 };
 Ref RefOf(int id) {
-  int s = g_ArgGiven[id];
-  return s && g_ArgSlot[s].varNamed ? Ref{g_ArgSlot[s].var, g_ArgSlot[s].varIndex} : Ref{};
+  Ref r;
+  Arg_Target(id, &r.var, &r.index);
+  return r;
 }
-bool Given(int id) { return g_ArgGiven[id] != 0; }
 uint8_t TypeOf(uint32_t var) { return var < g_VarTable.count ? g_VarTable.vars[var].type : 0; }
 
 // The element's text, copied (a later store may move it).
@@ -35,7 +35,7 @@ std::string TextOf(const Ref& r) {
 }
 
 // Texts store into the target when one is given, else back into the source.
-Ref Dest() { return Given(strarg::kTarget) ? RefOf(strarg::kTarget) : RefOf(strarg::kSource); }
+Ref Dest() { return Arg_Given(strarg::kTarget) ? RefOf(strarg::kTarget) : RefOf(strarg::kSource); }
 int32_t StoreText(const std::string& s) {
   Ref d = Dest();
   return Var_SetStringElementN(d.var, d.index, s.data(), s.size()) == 0 ? 0 : -1;
@@ -44,7 +44,7 @@ int32_t StoreText(const std::string& s) {
 // Ids 2, 3 and 7..12 work on text variables only.
 bool TextsRequired() {
   bool ok = TypeOf(RefOf(strarg::kSource).var) == 3 &&
-            (!Given(strarg::kTarget) || TypeOf(RefOf(strarg::kTarget).var) == 3);
+            (!Arg_Given(strarg::kTarget) || TypeOf(RefOf(strarg::kTarget).var) == 3);
   if (!ok) Err_Script(108220, 1);
   return ok;
 }
@@ -170,7 +170,7 @@ int32_t TextSteps() {
   const int ids[] = {strarg::kToFull, strarg::kToHalf, strarg::kUpper, strarg::kUpperMb,
                      strarg::kLower, strarg::kLowerMb};
   for (int id : ids) {
-    if (!Given(id)) continue;
+    if (!Arg_Given(id)) continue;
     if (!TextsRequired()) return -1;
     std::string x = TextOf(RefOf(strarg::kSource));
     if (id == strarg::kToFull) x = StrArr_ToFullWidth(x.c_str());
@@ -185,13 +185,13 @@ int32_t TextSteps() {
 int32_t ArraySteps() {
   using namespace strarg;
   uint32_t var = RefOf(kSource).var;
-  if (Given(kResize)) {
+  if (Arg_Given(kResize)) {
     const ArgSlot& s = g_ArgSlot[g_ArgGiven[kResize]];
     if (StrArr_Resize(var, uint8_t(s.op), Arg_Int(kResize, 0)) != 0) return -1;
   }
-  if (Given(kInsert) && StrArr_Insert(var, Arg_Int(kInsert, 0)) != 0) return -1;
-  if (Given(kDelete) && StrArr_Delete(var, Arg_Int(kDelete, 0)) != 0) return -1;
-  if (Given(kReset)) return StrArr_ResetGroups();
+  if (Arg_Given(kInsert) && StrArr_Insert(var, Arg_Int(kInsert, 0)) != 0) return -1;
+  if (Arg_Given(kDelete) && StrArr_Delete(var, Arg_Int(kDelete, 0)) != 0) return -1;
+  if (Arg_Given(kReset)) return StrArr_ResetGroups();
   return 0;
 }
 
@@ -199,9 +199,9 @@ int32_t ArraySteps() {
 
 int32_t Cmd_StrArray() {
   if (Cmd_FetchArgs(kCmdStrArray) != 0) return -1;
-  if (Given(strarg::kConvert)) return Convert();
-  if (Given(strarg::kSub)) return Cut(true);
-  if (Given(strarg::kRemove)) return Cut(false);
+  if (Arg_Given(strarg::kConvert)) return Convert();
+  if (Arg_Given(strarg::kSub)) return Cut(true);
+  if (Arg_Given(strarg::kRemove)) return Cut(false);
   if (TextSteps() != 0) return -1;
   return ArraySteps();
 }

@@ -20,8 +20,9 @@ struct Ref {
 const Variable* Rec(uint32_t n) { return n < g_VarTable.count ? &g_VarTable.vars[n] : nullptr; }
 
 Ref RefOf(int id) {
-  int s = g_ArgGiven[id];
-  return s && g_ArgSlot[s].varNamed ? Ref{g_ArgSlot[s].var, g_ArgSlot[s].varIndex} : Ref{};
+  Ref r;
+  Arg_Target(id, &r.var, &r.index);
+  return r;
 }
 
 // A target that is not a number was reported (101140) by the setter and

@@ -57,6 +57,17 @@ int Cmd_CheckArg(int cmd, int id, uint8_t check, int64_t v);
 inline int64_t Arg_Int(int id, int64_t def) {
   return g_ArgGiven[id] ? g_ArgInt[g_ArgGiven[id]] : def;
 }
+inline bool Arg_Given(int id) { return g_ArgGiven[id] != 0; }
+// The variable element the argument named last: its number and flat index.
+// False (nothing written) when the argument was not given or named no
+// variable.
+inline bool Arg_Target(int id, uint32_t* var, int64_t* index) {
+  int s = g_ArgGiven[id];
+  if (!s || !g_ArgSlot[s].varNamed) return false;
+  *var = g_ArgSlot[s].var;
+  *index = g_ArgSlot[s].varIndex;
+  return true;
+}
 inline const char* Arg_Str(int id) {
   return g_ArgGiven[id] && g_ArgStr[g_ArgGiven[id]] ? g_ArgStr[g_ArgGiven[id]] : nullptr;
 }
