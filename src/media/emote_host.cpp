@@ -117,14 +117,16 @@ void Emote_MovePlayer(LayerImage* from, LayerImage* to) {
   to->emoteRatio3 = from->emoteRatio3;
 }
 
-void Emote_ReleaseAll() {
+void emote::ReleasePlayersAndDriver(void (*release)(LayerImage* rec)) {
   for (LayerImage*& rec : g_EmoteObjects) {
-    if (rec) Emote_DropLayer(rec);
+    if (rec) release(rec);
     rec = nullptr;
   }
   if (Emote_Available() && g_EmoteEntry.driver) Emote_Fn<EmoteFnDriver>(102)(g_EmoteEntry.driver);
   g_EmoteEntry.driver = nullptr;
 }
+
+void Emote_ReleaseAll() { ReleasePlayersAndDriver(Emote_DropLayer); }
 
 // Per pixel B, G, R around their mean m: above 128 the distance to m grows
 // by (p - 128) / 128, lowered so that no channel leaves 0..255 (the hue

@@ -16,4 +16,7 @@ std::string Utf8(const char* sjis);
 int SlotOf(const LayerImage* rec);
 // The layer's player handle while the library is there, else null.
 void* Handle(const LayerImage* rec);
+// Every layer of the table through `release`, the slots cleared, then the
+// driver dropped (entry 102).
+void ReleasePlayersAndDriver(void (*release)(LayerImage* rec));
 }  // namespace emote

@@ -147,14 +147,8 @@ void Emote_SaveStates() {
   }
 }
 
-void Emote_ReleaseForReset() {
-  for (LayerImage*& rec : g_EmoteObjects) {
-    if (rec) Emote_ReleaseObject(rec);
-    rec = nullptr;
-  }
-  if (Emote_Available() && g_EmoteEntry.driver) Emote_Fn<EmoteFnDriver>(102)(g_EmoteEntry.driver);
-  g_EmoteEntry.driver = nullptr;
-}
+// The layers keep their stored names and state for the restore.
+void Emote_ReleaseForReset() { ReleasePlayersAndDriver(Emote_ReleaseObject); }
 
 void Emote_RestoreAll() {
   for (LayerImage* rec : g_EmoteObjects) {
