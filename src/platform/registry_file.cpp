@@ -71,8 +71,10 @@ bool ParseValueLine(std::string_view line, RegFile::Entry* e) {
     if (eq == std::string_view::npos) return false;
     name = std::string(Trim(line.substr(0, eq)));
     rest = line.substr(eq);
-    if (name == "@") name.clear();
   }
+  // "@", quoted or not, is the key's default value, as a lookup of "@"
+  // takes it: every entry stays reachable by the name it was written with.
+  if (name == "@") name.clear();
   if (rest.empty() || rest[0] != '=') return false;
   std::string_view v = Trim(rest.substr(1));
   e->name = Fold(name, false);

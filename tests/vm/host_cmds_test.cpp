@@ -221,6 +221,14 @@ TEST(RegistryFile, ParsesLinesAndSkipsBadOnes) {
   EXPECT_EQ(Reg_Find(f, "", "Orphan"), nullptr);
 }
 
+TEST(RegistryFile, AQuotedAtIsTheDefaultValueAsItsLookupIs) {
+  RegFile f = Reg_ParseFile("[HKEY_LOCAL_MACHINE\\A]\n\"@\"=\"v\"\n");
+  const RegValue* v = Reg_Find(f, "HKEY_LOCAL_MACHINE\\A", "@");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->text, "v");
+  EXPECT_EQ(Reg_Find(f, "HKEY_LOCAL_MACHINE\\A", ""), v);
+}
+
 TEST(HostCmds, StoppingTimerTwoForFiveSecondsTakesFiveSecondsOffIt) {
   Clock_SetManual(true, 100000);
   Timer_StartAll(Clock_Ms32());
