@@ -44,20 +44,11 @@ class CgScene : public fx::GameTest {
   }
   // Loads the game with the extra files and gives the layer root a canvas.
   bool Load(const fx::Files& extra, int w = 8, int h = 8) {
-    Pack_InitNameTable();  // the scene key, as start-up builds it
-    EXPECT_EQ(0, Obj_CreateSystemRoots());
-    fx::Files files = game.Build();
-    for (const auto& [k, v] : extra) files[k] = v;
-    EXPECT_TRUE(fx::UseStore(files));
-    EXPECT_EQ(0, Script_LoadAll());
-    if (::testing::Test::HasFailure()) return false;
+    bool ok = LoadGameWithCanvas(extra, w, h);
     root = g_TreeRoots[kTreeLayer].root;
-    LayerImage* r = Obj_GetImageRecord(root);
-    return r && Img_SetSize(r, w, h, nullptr) == 0;
+    return ok;
   }
-  void Frames(int n) {
-    for (int i = 0; i < n && !g_QuitRequested; ++i) Vm_RunFramePasses();
-  }
+  void Frames(int n) { RunGameFrames(n); }
   ObjNode* Find(const char* path, int mode = kObjFindLeaf) { return Obj_FindByPath(root, path, mode); }
 
   ObjNode* root = nullptr;

@@ -71,22 +71,14 @@ class CgOpScene : public fx::GameTest {
 
   // Loads the game with the extra files and gives the layer root a canvas.
   bool Load(const fx::Files& extra) {
-    Pack_InitNameTable();
-    EXPECT_EQ(0, Obj_CreateSystemRoots());
-    fx::Files files = game.Build();
-    for (const auto& [k, v] : extra) files[k] = v;
-    EXPECT_TRUE(fx::UseStore(files));
-    EXPECT_EQ(0, Script_LoadAll());
-    if (::testing::Test::HasFailure()) return false;
+    if (!LoadGameFiles(extra)) return false;
     root = g_TreeRoots[kTreeLayer].root;
     system_.clear();
     for (ObjNode* c = root->first; c; c = c->next) system_.push_back(c);
     LayerImage* r = Obj_GetImageRecord(root);
     return r && Img_SetSize(r, 16, 16, nullptr) == 0;
   }
-  void Frames(int n) {
-    for (int i = 0; i < n && !g_QuitRequested; ++i) Vm_RunFramePasses();
-  }
+  void Frames(int n) { RunGameFrames(n); }
   ObjNode* Find(const char* path, int mode = kObjFindLeaf) {
     return Obj_FindByPath(root, path, mode);
   }

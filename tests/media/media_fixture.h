@@ -85,20 +85,8 @@ class MediaGame : public fx::GameTest {
     g_FlashBackend = Flash_NullBackend();
   }
   // Loads the game with the extra files and gives the layer root a canvas.
-  bool Load(const fx::Files& extra = {}) {
-    Pack_InitNameTable();
-    EXPECT_EQ(0, Obj_CreateSystemRoots());
-    fx::Files files = game.Build();
-    for (const auto& [k, v] : extra) files[k] = v;
-    EXPECT_TRUE(fx::UseStore(files));
-    EXPECT_EQ(0, Script_LoadAll());
-    if (::testing::Test::HasFailure()) return false;
-    LayerImage* r = Obj_GetImageRecord(g_TreeRoots[kTreeLayer].root);
-    return r && Img_SetSize(r, 8, 8, nullptr) == 0;
-  }
-  void Frames(int n) {
-    for (int i = 0; i < n && !g_QuitRequested; ++i) Vm_RunFramePasses();
-  }
+  bool Load(const fx::Files& extra = {}) { return LoadGameWithCanvas(extra, 8, 8); }
+  void Frames(int n) { RunGameFrames(n); }
   LayerImage* Layer(const char* path) {
     return Layer_Record(Obj_FindByPath(g_TreeRoots[kTreeLayer].root, path, kObjFindLeaf));
   }

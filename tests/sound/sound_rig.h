@@ -64,12 +64,7 @@ class SoundRig : public fx::GameTest {
   // Loads the game with `files` beside it and starts the sound side without
   // a thread.
   bool Load() {
-    Pack_InitNameTable();
-    EXPECT_EQ(0, Obj_CreateSystemRoots());
-    fx::Files all = game.Build();
-    for (const auto& [k, v] : files) all[k] = v;
-    EXPECT_TRUE(fx::UseStore(all));
-    EXPECT_EQ(0, Script_LoadAll());
+    LoadGameFiles(files);
     EXPECT_EQ(0, Snd_StartWithoutThread());
     g_SoundThreadState = kThreadRunning;
     g_SndWaitHook = [] { s_rig->Step(); };

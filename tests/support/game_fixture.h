@@ -23,6 +23,15 @@ class GameTest : public ::testing::Test {
     s.Jump("idle");
   }
 
+  // Writes the game, adds `extra` beside it, hands both to the engine as
+  // the compiler's files and loads the script data the way the start-up
+  // does (scene key, system trees). False after a failed expectation.
+  bool LoadGameFiles(const Files& extra = {});
+  // The same, then gives the layer tree's root a w x h canvas.
+  bool LoadGameWithCanvas(const Files& extra, int w, int h);
+  // VM passes of `n` frames, fewer once the quit flag is set.
+  static void RunGameFrames(int n);
+
   Game game;
 };
 

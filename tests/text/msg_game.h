@@ -50,22 +50,12 @@ class MsgGame : public fx::GameTest {
   static void End(fx::Scene& s) { s.Cmd("msgend", {{"mark", fx::Int(0)}}); }
 
   bool Load() {
-    Pack_InitNameTable();
-    EXPECT_EQ(0, Obj_CreateSystemRoots());
-    fx::Files files = game.Build();
     imgfix::Picture p;
     p.width = uint32_t(layerW), p.height = uint32_t(layerH);
     p.bgra.assign(size_t(layerW) * size_t(layerH) * 4, 0);
-    files["cg\\msg.png"] = imgfix::WritePng(p, imgfix::PngKind::Rgba);
-    EXPECT_TRUE(fx::UseStore(files));
-    EXPECT_EQ(0, Script_LoadAll());
-    if (::testing::Test::HasFailure()) return false;
-    LayerImage* r = Obj_GetImageRecord(g_TreeRoots[kTreeLayer].root);
-    return r && Img_SetSize(r, 640, 480, nullptr) == 0;
+    return LoadGameWithCanvas({{"cg\\msg.png", imgfix::WritePng(p, imgfix::PngKind::Rgba)}}, 640, 480);
   }
-  void Frames(int n) {
-    for (int i = 0; i < n && !g_QuitRequested; ++i) Vm_RunFramePasses();
-  }
+  void Frames(int n) { RunGameFrames(n); }
   // Presses (counter 1) or holds (counter > 1) a key for the next frame.
   static void Key(int key, int64_t counter) { g_KeyCounters[size_t(key)].counter = counter; }
   static int64_t I(uint32_t var, int64_t index = 0) { return Var_GetIntElement(var, index); }
