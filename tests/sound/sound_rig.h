@@ -46,6 +46,7 @@ class SoundRig : public fx::GameTest {
     Snd_ReleaseAll();
     g_SoundThreadState = kThreadNeverStarted;
     g_SndWaitHook = nullptr;
+    g_SndDecodeHook = nullptr;
     g_SndFocusHook = nullptr;
     g_SoundFocusPaused = 0;
     ObjTreeRoot& t = g_TreeRoots[kTreeSound];
