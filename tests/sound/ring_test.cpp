@@ -165,6 +165,7 @@ TEST_F(Ring, FocusLossPausesAndTheSoundResumesWhereItWas) {
   // Resumed where it was paused (levels 1000 per 100 ms step).
   int level = out[(resumed + Ms(30)) * 2];
   EXPECT_EQ(level, int(1000 + 1000 * ((at + 30) / 100))) << at;
+  EXPECT_EQ(rec->startPos, 0);  // the script's start position, not the resume point
 }
 
 }  // namespace
