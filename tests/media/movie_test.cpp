@@ -15,6 +15,7 @@
 #include "media/movie_maker.h"
 #include "media/movie_player.h"
 #include "platform/audio.h"
+#include "platform/video.h"
 #include "sound/sound.h"
 #include "support/err_capture.h"
 
@@ -328,6 +329,69 @@ TEST_F(MovieGame, TheVolumeReachesTheMixerOutput) {
   unsetenv("TAVREN_AUDIO");
   ASSERT_GT(peak[0], 1000);
   EXPECT_NEAR(double(peak[1]) / peak[0], 0.5, 0.05) << peak[0] << " " << peak[1];
+}
+
+}  // namespace
+
+namespace {
+
+// The player alone, without its thread: every picture at the asked size,
+// in order on the movie's clock, and the end only once the clock has
+// passed the last one.
+TEST(MoviePlayer, PicturesComeAtTheAskedSizeOnTheMoviesClock) {
+  if (!moviefix::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  const std::string made = moviefix::SilentMpeg1(MovieDir());
+  ASSERT_FALSE(made.empty());
+  PlatVideoOptions opt;
+  opt.width = 20;
+  opt.height = 10;
+  opt.threaded = false;
+  PlatVideoError error = PlatVideoError::Undecodable;
+  PlatVideoPtr v = PlatVideo_OpenFile(made, opt, &error);
+  ASSERT_TRUE(v);
+  EXPECT_EQ(error, PlatVideoError::None);
+  int32_t sw = 0, sh = 0;
+  PlatVideo_SourceSize(v.get(), &sw, &sh);
+  EXPECT_EQ(sw, 32);
+  EXPECT_EQ(sh, 24);
+  while (PlatVideo_Step(v.get())) {
+  }
+  EXPECT_EQ(PlatVideo_FramesDecoded(v.get()), 6u);
+  std::vector<uint32_t> px;
+  int32_t w = 0, h = 0;
+  // Paused at 0: only the first picture is due, whatever the caller's time.
+  ASSERT_TRUE(PlatVideo_TakeFrame(v.get(), 5000, &px, &w, &h));
+  EXPECT_EQ(w, 20);
+  EXPECT_EQ(h, 10);
+  ASSERT_EQ(px.size(), 200u);
+  EXPECT_TRUE(Near(px[105] & 0xFFFFFFu, 0xFFFFFF, kTol)) << std::hex << px[105];
+  EXPECT_FALSE(PlatVideo_TakeFrame(v.get(), 6000, &px, &w, &h));
+  PlatVideo_Play(v.get(), 1000);
+  EXPECT_EQ(PlatVideo_StateAt(v.get(), 1000 + 150), PlatVideoState::Playing);
+  ASSERT_TRUE(PlatVideo_TakeFrame(v.get(), 1000 + 150, &px, &w, &h));  // pictures 1-3 due
+  EXPECT_EQ(PlatVideo_StateAt(v.get(), 1000 + 220), PlatVideoState::Playing);  // 4 and 5 wait
+  ASSERT_TRUE(PlatVideo_TakeFrame(v.get(), 1000 + 230, &px, &w, &h));
+  EXPECT_EQ(PlatVideo_StateAt(v.get(), 1000 + 230), PlatVideoState::Playing);
+  EXPECT_EQ(PlatVideo_StateAt(v.get(), 1000 + 240), PlatVideoState::Ended);  // 6 x 40 ms
+}
+
+TEST(MoviePlayer, AFailedOpenSaysWhy) {
+  PlatVideoOptions opt;
+  opt.threaded = false;
+  const std::string text = "plain words, no movie";
+  struct Case { std::vector<uint8_t> bytes; PlatVideoError want; };
+  const Case cases[] = {
+      {{}, PlatVideoError::NotAMovie},
+      {std::vector<uint8_t>(text.begin(), text.end()), PlatVideoError::NotAMovie},
+  };
+  for (const Case& c : cases) {
+    PlatVideoError e = PlatVideoError::None;
+    EXPECT_FALSE(PlatVideo_OpenMemory(c.bytes, opt, &e));
+    EXPECT_EQ(e, c.want) << c.bytes.size();
+  }
+  PlatVideoError e = PlatVideoError::None;
+  EXPECT_FALSE(PlatVideo_OpenFile("/nonexistent/movie.mpg", opt, &e));
+  EXPECT_EQ(e, PlatVideoError::NotFound);
 }
 
 }  // namespace
