@@ -2,6 +2,8 @@
 // the frame and pass counters, the mouse position of each window, the key
 // counters (by key number, by button and by joystick) and the engine and
 // window-event words.
+#include <mutex>
+
 #include "platform/clock.h"
 #include "shell/frame.h"
 #include "shell/shell.h"
@@ -57,7 +59,8 @@ bool KeyVariable(int32_t n, int64_t index, int64_t* out) {
 }
 
 // The words that start-up and the window procedure leave for the scripts:
-// 3 the DirectX release kept by the table set-up (0: there is none here),
+// 15 the number of dropped files, 115 and 116 the screen size, 3 the
+// DirectX release kept by the table set-up (0: there is none here),
 // 114 the display's refresh rate read with the capabilities (-1 below 60),
 // 117-119 the close, minimise and maximise requests of the close handling,
 // 120 the screen-mode switch request of a title double-click, 132 the last
@@ -65,6 +68,13 @@ bool KeyVariable(int32_t n, int64_t index, int64_t* out) {
 // mouse button pressed.
 bool EventWord(int32_t n, int64_t* out) {
   switch (n) {
+    case 15: {
+      std::lock_guard<std::mutex> lock(*g_DropLock);
+      *out = g_DroppedFiles.count;
+      return true;
+    }
+    case 115: *out = g_Screen.screenW; return true;
+    case 116: *out = g_Screen.screenH; return true;
     case 3: *out = g_DirectXVersion; return true;
     case 114: *out = g_DesktopMetrics.refreshRate; return true;
     case 117: *out = g_CloseRequest.load(); return true;

@@ -1,8 +1,7 @@
 // What the VM's host commands and system variables ask of the shell: the
 // frame pacing after a rate change, the screen-saver block, the main
 // window's activity and logical size, the windows' logical sizes, the
-// cursor, and the system variables of the screen, the dropped files, the
-// window events and the drawing mode.
+// cursor, and the system variables of the shell and the drawing mode.
 #include <mutex>
 
 #include "shell/frame.h"
@@ -98,21 +97,6 @@ bool WindowLogicalSize(int32_t window, int32_t* w, int32_t* h) {
   return true;
 }
 
-// System variables 15 (dropped files) and 115, 116 (screen size) before the
-// clock, mouse and key numbers.
-bool ShellSysVars(int32_t n, int64_t index, int64_t* out) {
-  switch (n) {
-    case 15: {
-      std::lock_guard<std::mutex> lock(g_SoundLock);
-      *out = g_DroppedFiles.count;
-      return true;
-    }
-    case 115: *out = g_Screen.screenW; return true;
-    case 116: *out = g_Screen.screenH; return true;
-    default: return SysVar_GetShell(n, index, out);
-  }
-}
-
 }  // namespace
 
 void Shell_InstallVmHooks() {
@@ -123,7 +107,7 @@ void Shell_InstallVmHooks() {
   g_VmHostHooks.showCursor = ShowCursor;
   g_VmHostHooks.requestCursor = RequestCursor;
   g_VmHostHooks.windowLogicalSize = WindowLogicalSize;
-  g_SysVarHooks.shell = ShellSysVars;
+  g_SysVarHooks.shell = SysVar_GetShell;
   g_SysVarHooks.shellSet = SysVar_SetShell;
   g_SysVarHooks.render = RenderSysVars;
 }

@@ -234,4 +234,44 @@ TEST(SysVar, ScriptsClearTheWindowEventWords) {
   g_SysVarHooks = SysVarHooks();
 }
 
+// The start-up's arguments and local time, the dropped files, the screen
+// size, the sub windows' mouse positions and the top-level tasks.
+TEST(SysVar, ArgumentsDropsScreenWindowsAndTasks) {
+  g_Args.count = 3;
+  g_DroppedFiles.count = 2;
+  g_Screen.screenW = 800;
+  g_Screen.screenH = 600;
+  for (int i = 0; i < 8; ++i) g_StartLocalTime[i] = 100 + i;
+  WindowRec subs[3];
+  for (int i = 0; i < 3; ++i) {
+    subs[i].mouseX = 11 * (i + 1);
+    subs[i].mouseY = 44 + 11 * i;
+    g_WindowRecs[i + 1] = &subs[i];
+  }
+  struct Case {
+    int32_t number;
+    int64_t index, want;
+  } cases[] = {
+      {13, 0, 3},   {15, 0, 2},   {115, 0, 800}, {116, 0, 600}, {135, 0, 11}, {136, 0, 22},
+      {137, 0, 33}, {140, 0, 44}, {141, 0, 55},  {142, 0, 66},  {0, 8, 100},  {0, 15, 107},
+  };
+  std::vector<SysVarRun::Read> reads;
+  for (const Case& c : cases) reads.push_back({c.number, c.index});
+  reads.push_back({126, 0});
+  SysVarRun r(reads, {});
+  ASSERT_EQ(r.loaded, 0) << r.log.First();
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(IntVar(uint32_t(2000 + i)), cases[i].want) << cases[i].number << "[" << cases[i].index << "]";
+  const ObjNode* tasks = g_TreeRoots[kTreeTask].root;
+  ASSERT_NE(tasks, nullptr);
+  EXPECT_GE(tasks->childCount, 1u);
+  EXPECT_EQ(IntVar(uint32_t(2000 + std::size(cases))), int64_t(tasks->childCount));
+  EXPECT_TRUE(r.log.Empty()) << r.log.First();
+  for (int i = 1; i < 4; ++i) g_WindowRecs[i] = nullptr;
+  g_Args.count = 0;
+  g_DroppedFiles.count = 0;
+  g_Screen = ScreenSizes();
+  for (int i = 0; i < 8; ++i) g_StartLocalTime[i] = 0;
+}
+
 }  // namespace
