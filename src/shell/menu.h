@@ -84,6 +84,8 @@ const PlatMenu* Menu_PopupMenu(int set);
 // Attaches the menu bar to the window (to the menu window in full screen);
 // null removes it.
 void Menu_Attach(WindowRec* rec, PlatMenu* menu);
+// Items chosen from a menu bar reach the main window as menu commands.
+void Menu_InstallHooks();
 // Frame: pops up the set of g_PopupMenuSet at its position and hands the
 // choice (0 for none) to the window procedure as a menu command.
 void Menu_RunPendingPopup();
@@ -103,6 +105,7 @@ int32_t Cmd_MenuDelete();  // 65
 int32_t Cmd_MenuQuery();   // 66
 int32_t Cmd_Cursor();      // 70
 int32_t Cmd_Icon();        // 98
+// The schema entries of 63 to 66, 70 and 98, with Menu_InstallHooks.
 void CmdSchema_RegisterMenus();
 
 // ---- Cursor (cursor_cmd.cpp) ---------------------------------------------------

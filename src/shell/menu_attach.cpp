@@ -23,8 +23,9 @@ void OnBarChoice(PlatWindow*, uint32_t id) { PostMenuCommand(id); }
 
 }  // namespace
 
+void Menu_InstallHooks() { g_PlatMenuBarChosen = OnBarChoice; }
+
 void Menu_Attach(WindowRec* rec, PlatMenu* menu) {
-  g_PlatMenuBarChosen = OnBarChoice;
   if (!rec) return;
   // The main window's bar is also the full-screen strip's; each shows only
   // in its own screen mode.

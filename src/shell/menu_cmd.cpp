@@ -208,4 +208,8 @@ int32_t Cmd_MenuQuery() {
   return 0;
 }
 
-void CmdSchema_RegisterMenus() { CmdSchema_Add(kMenuCmds, std::size(kMenuCmds)); }
+void CmdSchema_RegisterMenus() {
+  CmdSchema_Add(kMenuCmds, std::size(kMenuCmds));
+  // The bars answer on the main thread: their hook is set before any runs.
+  Menu_InstallHooks();
+}

@@ -181,3 +181,19 @@ TEST(MenuModel, PendingPopupWithoutAScreenPostsZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// An item chosen from a bar reaches the main window's procedure as a menu
+// command, its low 16 bits kept.
+TEST(MenuModel, BarChoiceBecomesTheMenuCommand) {
+  menugame::MenuGame g(NoVars, [](fx::Scene&) {});
+  ASSERT_TRUE(g.loaded);
+  ASSERT_NE(g_PlatMenuBarChosen, nullptr);
+  g_MenuCommand = 0;
+  g_PlatMenuBarChosen(g.rec->handle, 0x10000u | 42u);
+  Plat_PumpEvents();
+  EXPECT_EQ(g_MenuCommand.load(), 42u);
+}
+
+}  // namespace
