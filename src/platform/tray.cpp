@@ -116,7 +116,7 @@ DBusMessage* Properties(DBusMessage* msg, Tray& t) {
     const char *iface = nullptr, *name = nullptr;
     if (!dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &iface, DBUS_TYPE_STRING, &name,
                                DBUS_TYPE_INVALID))
-      return nullptr;
+      return dbus_message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "interface and name");
     reply = dbus_message_new_method_return(msg);
     dbus_message_iter_init_append(reply, &it);
     if (!AppendProperty(&it, name, t)) {

@@ -197,3 +197,62 @@ TEST(MenuModel, BarChoiceBecomesTheMenuCommand) {
 }
 
 }  // namespace
+
+namespace {
+
+// In full screen the bar moves to the strip window, shown only while the
+// mouse is on the top rows; outside full screen the strip is hidden.
+TEST(MenuWindow, StripFollowsTheMouseInFullScreen) {
+  menugame::MenuGame g(NoVars, [](fx::Scene& s) {
+    MakeBar(s);
+    s.Cmd("window", {{"menu", Text("bar/")}});
+  });
+  ASSERT_TRUE(g.loaded);
+  g.Run();
+  ASSERT_NE(g_Mncl.menu, nullptr);
+  PlatRect client;
+  ASSERT_TRUE(PlatWin_GetClientRect(g.rec->handle, &client));
+  g_FullScreen = 1;
+  g.rec->mouseY = kMenuBarHeight;  // just below the strip
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 0);
+  g.rec->mouseY = kMenuBarHeight - 1;
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 1);
+  ASSERT_NE(g_Mncl.handle, nullptr);
+  EXPECT_TRUE(PlatWin_IsShown(g_Mncl.handle));
+  EXPECT_NE(PlatMenuBar_Get(g_Mncl.handle), nullptr) << "the strip carries the bar";
+  // Still on the strip: it stays; moved below it: it goes.
+  PlatMouse_SetFake(true, client.x + 5, client.y + 3);
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 1);
+  PlatMouse_SetFake(true, client.x + 5, client.y + kMenuBarHeight);
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 0);
+  EXPECT_FALSE(PlatWin_IsShown(g_Mncl.handle));
+  g.rec->mouseY = 100;
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 0);
+  g.rec->mouseY = 0;
+  PlatMouse_SetFake(true, client.x + 5, client.y);
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 1);
+  g_FullScreen = 0;
+  Screen_UpdateFullScreenMenu();
+  EXPECT_EQ(g_Mncl.shown, 0);
+  EXPECT_FALSE(PlatWin_IsShown(g_Mncl.handle));
+  PlatMouse_SetFake(false);
+}
+
+TEST(MenuWindow, NoStripWithoutABar) {
+  menugame::MenuGame g(NoVars, [](fx::Scene&) {});
+  ASSERT_TRUE(g.loaded);
+  g_FullScreen = 1;
+  g.rec->mouseY = 0;
+  Screen_UpdateFullScreenMenu();
+  g_FullScreen = 0;
+  EXPECT_EQ(g_Mncl.shown, 0);
+  EXPECT_EQ(g_Mncl.handle, nullptr);
+}
+
+}  // namespace
