@@ -182,6 +182,15 @@ TEST(TrayBus, RegistersAnswersAndGoes) {
   EXPECT_TRUE(dbus_error_has_name(&err, DBUS_ERROR_UNKNOWN_PROPERTY)) << "an error reply, not silence";
   dbus_error_free(&err);
 
+  // A request without its arguments is refused, not left unanswered.
+  DBusMessage* bare = dbus_message_new_method_call(item.c_str(), "/StatusNotifierItem",
+                                                   "org.freedesktop.DBus.Properties", "Get");
+  dbus_error_init(&err);
+  EXPECT_EQ(dbus_connection_send_with_reply_and_block(desk, bare, 2000, &err), nullptr);
+  EXPECT_TRUE(dbus_error_has_name(&err, DBUS_ERROR_INVALID_ARGS)) << err.name;
+  dbus_error_free(&err);
+  dbus_message_unref(bare);
+
   for (const char* method : {"ContextMenu", "Activate"}) {
     DBusMessage* m = dbus_message_new_method_call(item.c_str(), "/StatusNotifierItem",
                                                   "org.kde.StatusNotifierItem", method);
