@@ -125,7 +125,8 @@ void SetKeyCounter(int64_t key, uint8_t op, int64_t v) {
 }  // namespace
 
 // Writable system variables: the hold counters by key number (144) and by
-// button (147-275), and the button map (415-542).
+// button (147-275) and the button map (415-542). Every other number is
+// read-only, the engine words of the window procedures among them.
 int SysVar_Assign(uint32_t number, int64_t index, uint8_t op, int64_t v, int* result) {
   bool key = number == 144 || (number >= 147 && number <= 275);
   bool map = number >= 415 && number <= 542;

@@ -22,8 +22,8 @@ using SysVarTextHook = bool (*)(int32_t number, int64_t index, char* out, size_t
 
 struct SysVarHooks {
   // Shell: clock and play timers, frame counter (109), mouse (133-142), key
-  // counters (144, 147-547), screen words (115, 116), window events (117-120,
-  // 132, 145, 146), dropped files (15).
+  // counters (144, 147-547), screen words (115, 116), engine words (3, 114),
+  // window events (117-120, 132, 145, 146), dropped files (15).
   SysVarIntHook shell = nullptr;
   // Renderer: full-GPU drawing (113).
   SysVarIntHook render = nullptr;
