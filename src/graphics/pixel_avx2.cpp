@@ -4,10 +4,9 @@
 // whose inline code could be shared with the other files.
 #include <immintrin.h>
 
+#include "graphics/blend_simd_rows.h"
 #include "graphics/pixel_formulas.h"
 #include "graphics/pixel_sets.h"
-
-extern int32_t g_MaskWeights[256];  // blend.h, not included here (see above)
 
 namespace {
 
@@ -41,9 +40,30 @@ inline bool AllAlphaZero(V sv) { return _mm256_testz_si256(sv, _mm256_set1_epi32
 inline bool AllAlphaFull(V sv) { return _mm256_testc_si256(sv, _mm256_set1_epi32(int(0xFF000000u))) != 0; }
 #define VOP(name) _mm256_##name
 #include "graphics/pixel_simd_impl.h"
+
+// The blend rows' helpers, by gather: eight mask weights at once, and the
+// mode tables at the 16-bit index s * 256 + d that interleaving d and s
+// gives each byte (a four-byte read, of which the low byte is kept).
+constexpr unsigned kEveryLane = 0xFFFFFFFFu;
+inline V MaskWeightsOf(const uint8_t* m) {
+  return _mm256_i32gather_epi32(reinterpret_cast<const int*>(g_MaskWeights), And(Load(m), Set1_32(0xFF)), 4);
+}
+inline V LutBytes(const uint8_t* lut, V s, V d) {
+  const int* base = reinterpret_cast<const int*>(lut);
+  const V lo = _mm256_unpacklo_epi8(d, s), hi = _mm256_unpackhi_epi8(d, s), z = Zero();
+  const V low = Set1_32(0xFF);
+  V g0 = And(_mm256_i32gather_epi32(base, _mm256_unpacklo_epi16(lo, z), 1), low);
+  V g1 = And(_mm256_i32gather_epi32(base, _mm256_unpackhi_epi16(lo, z), 1), low);
+  V g2 = And(_mm256_i32gather_epi32(base, _mm256_unpacklo_epi16(hi, z), 1), low);
+  V g3 = And(_mm256_i32gather_epi32(base, _mm256_unpackhi_epi16(hi, z), 1), low);
+  return _mm256_packus_epi16(_mm256_packus_epi32(g0, g1), _mm256_packus_epi32(g2, g3));
+}
+#include "graphics/blend_simd_impl.h"
 #undef VOP
 
 }  // namespace
+
+void Blend_FillAvx2Rows(BlendRow* table) { FillBlendMode<0>(table); }
 
 void Pix_FillAvx2Set(PixelOps* o) {
   Pix_FillSse2Set(o);  // slot 21 and the shared routines
