@@ -10,7 +10,7 @@
 // channel is drawn opaque; a mask's rule is its blue byte, high bytes
 // showing first.
 //
-// Subtract is where the two paths part. The compositor takes the target
+// Subtract is where the two paths differ. The compositor takes the target
 // from the layer, max(s - d, 0), and mixes that with the target by the
 // texel's weight w. Blending cannot give that: the result is not linear in
 // d once it is clamped and weighted, and the stage program never sees the
