@@ -1,8 +1,9 @@
 // Vector rows of the blend modes for every kind, written once over the
 // width-specific helpers of pixel_simd_impl.h and three more that the
 // including file defines: MaskWeightsOf (the g_MaskWeights entry of each
-// pixel's mask byte, one 32-bit lane per pixel), LutBytes (a mode table
-// looked up at s * 256 + d for every byte) and kEveryLane (the byte-mask
+// pixel's mask byte, one 32-bit lane per pixel), LutBytes<channels> (a mode
+// table looked up at s * 256 + d for the first 3 or all 4 bytes of each
+// pixel, the others 0) and kEveryLane (the byte-mask
 // value of a vector whose lanes all hold). The rows give exactly the bytes
 // of the scalar rows of blend_rows.cpp, which also run each row's last
 // pixels.
@@ -31,8 +32,9 @@ static inline V AllOnes() { return VOP(cmpeq_epi8)(Zero(), Zero()); }
 static inline bool NoLane(V m) { return VOP(movemask_epi8)(m) == 0; }
 static inline bool EveryLane(V m) { return unsigned(VOP(movemask_epi8)(m)) == kEveryLane; }
 
-// f(s, d) on whole bytes.
-template <int kMode>
+// f(s, d) on whole bytes; kColour: the alpha bytes are not needed (a table
+// mode then leaves them 0).
+template <int kMode, bool kColour = false>
 static inline V ModeBytes(V s, V d) {
   if constexpr (kMode == 0) return s;
   else if constexpr (kMode == 1) return VOP(adds_epu8)(s, d);
@@ -48,7 +50,7 @@ static inline V ModeBytes(V s, V d) {
     return VOP(max_epu8)(VOP(min_epu8)(d, twice), floor);
   } else {
     static_assert(BlendTableMode(kMode), "a byte mode without a byte form");
-    return LutBytes(Blend_ModeLuts[kMode - 3], s, d);
+    return LutBytes<kColour ? 3 : 4>(Blend_ModeLuts[kMode - 3], s, d);
   }
 }
 
@@ -90,10 +92,10 @@ struct SplitConsts {
   SplitConsts() { __asm__("" : "+x"(lowBytes), "+x"(highBytes), "+x"(lowLane), "+x"(alpha), "+x"(one)); }
 };
 
-// f of every byte, whole.
-template <int kMode>
+// f of every byte, whole (kColour: as ModeBytes).
+template <int kMode, bool kColour = false>
 static inline V ModeWhole(V sv, V dv, const SplitConsts& k) {
-  if constexpr (BlendByteMode(kMode)) return ModeBytes<kMode>(sv, dv);
+  if constexpr (BlendByteMode(kMode)) return ModeBytes<kMode, kColour>(sv, dv);
   else {
     V even = ModeLanes<kMode>(And(sv, k.lowBytes), And(dv, k.lowBytes));
     V odd = ModeLanes<kMode>(VOP(srli_epi16)(sv, 8), VOP(srli_epi16)(dv, 8));
@@ -101,11 +103,12 @@ static inline V ModeWhole(V sv, V dv, const SplitConsts& k) {
   }
 }
 
-// f split: even bytes in fE, odd bytes in fO, each in the low half of its lane.
-template <int kMode>
+// f split: even bytes in fE, odd bytes in fO, each in the low half of its
+// lane (kColour: as ModeBytes).
+template <int kMode, bool kColour = false>
 static inline void ModeSplit(V sv, V dv, const SplitConsts& k, V& fE, V& fO) {
   if constexpr (BlendByteMode(kMode)) {
-    V f = ModeBytes<kMode>(sv, dv);
+    V f = ModeBytes<kMode, kColour>(sv, dv);
     fE = And(f, k.lowBytes);
     fO = VOP(srli_epi16)(f, 8);
   } else {
@@ -182,19 +185,19 @@ static void AlphaKindRow(uint8_t* d, const uint8_t* s, int op, size_t n) {
     if (uint8_t(s[i + 3] + 1) <= 1) {
       if (AllAlphaZero(sv)) {
         if (!kFull) continue;
-        V f = ModeWhole<kMode>(sv, dv, k);
+        V f = ModeWhole<kMode, true>(sv, dv, k);
         Store(d + i, VOP(subs_epu8)(dv, VOP(min_epu8)(VOP(subs_epu8)(dv, f), Set1_32(0x00010101))));
         continue;
       }
       if (kFull && AllAlphaFull(sv)) {
-        Store(d + i, KeepAlpha(dv, ModeWhole<kMode>(sv, dv, k), k));
+        Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
         continue;
       }
     }
     V a1 = VOP(add_epi16)(AlphaPairs(sv), k.one);
     V wE = kFull ? a1 : VOP(srli_epi16)(VOP(mullo_epi16)(a1, opv), 8);
     V fE, fO;
-    ModeSplit<kMode>(sv, dv, k, fE, fO);
+    ModeSplit<kMode, true>(sv, dv, k, fE, fO);
     Store(d + i, StepBy(dv, fE, fO, wE, And(wE, k.lowLane), k));
   }
   if (i < n) Blend_ScalarRows[BlendEntry(1, kMode, kFull ? 1 : 0)].plain(d + i, s + i, op, n - i);
@@ -215,12 +218,12 @@ static void MaskKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int leve
     if (NoLane(live)) continue;
     V dv = Load(d + i), sv = Load(s + i);
     if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
-      Store(d + i, KeepAlpha(dv, ModeWhole<kMode>(sv, dv, k), k));
+      Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
       continue;
     }
     w = And(w, live);
     V fE, fO;
-    ModeSplit<kMode>(sv, dv, k, fE, fO);
+    ModeSplit<kMode, true>(sv, dv, k, fE, fO);
     Store(d + i, StepBy(dv, fE, fO, Or(w, VOP(slli_epi32)(w, 16)), w, k));
   }
   if (i < n) Blend_ScalarRows[BlendEntry(2, kMode, kVariant)].mask(d + i, s + i, m + i, level, gradient, n - i);
@@ -243,13 +246,13 @@ static void MaskAlphaKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int
     // gives the 32-bit product.
     V wide = VOP(madd_epi16)(And(w, live), VOP(add_epi32)(VOP(srli_epi32)(sv, 24), one32));
     if (EveryLane(VOP(cmpeq_epi32)(wide, full32))) {
-      Store(d + i, KeepAlpha(dv, ModeWhole<kMode>(sv, dv, k), k));
+      Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
       continue;
     }
     V lowBits = And(wide, k.lowLane);
     V carry = VOP(cmpgt_epi32)(wide, half32);
     V fE, fO;
-    ModeSplit<kMode>(sv, dv, k, fE, fO);
+    ModeSplit<kMode, true>(sv, dv, k, fE, fO);
     Store(d + i, StepWide(dv, fE, fO, Or(lowBits, VOP(slli_epi32)(lowBits, 16)), lowBits, carry,
                           And(carry, k.lowLane), k));
   }

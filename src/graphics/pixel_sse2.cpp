@@ -45,12 +45,14 @@ inline V MaskWeightsOf(const uint8_t* m) {
   return _mm_setr_epi32(g_MaskWeights[m[0]], g_MaskWeights[m[4]], g_MaskWeights[m[8]], g_MaskWeights[m[12]]);
 }
 // Interleaving d and s gives the 16-bit table index s * 256 + d of each byte.
+template <int kChannels>
 inline V LutBytes(const uint8_t* lut, V s, V d) {
   alignas(16) uint16_t idx[16];
-  alignas(16) uint8_t out[16];
+  alignas(16) uint8_t out[16] = {};
   Store(idx, _mm_unpacklo_epi8(d, s));
   Store(idx + 8, _mm_unpackhi_epi8(d, s));
-  for (int c = 0; c < 16; c++) out[c] = lut[idx[c]];
+  for (int p = 0; p < 16; p += 4)
+    for (int c = 0; c < kChannels; c++) out[p + c] = lut[idx[p + c]];
   return Load(out);
 }
 #include "graphics/blend_simd_impl.h"
