@@ -217,11 +217,15 @@ void Close(Tray& t) {
 bool Open(Tray& t) {
   if (!BusOffered()) return false;
   dbus_threads_init_default();
-  DBusError err;
-  dbus_error_init(&err);
-  DBusConnection* conn = dbus_bus_get_private(DBUS_BUS_SESSION, &err);
-  dbus_error_free(&err);
+  // Opened by the address the environment names now: the library's own
+  // session-bus lookup keeps the first address it ever read.
+  DBusConnection* conn = dbus_connection_open_private(std::getenv("DBUS_SESSION_BUS_ADDRESS"), nullptr);
   if (!conn) return false;
+  if (!dbus_bus_register(conn, nullptr)) {
+    dbus_connection_close(conn);
+    dbus_connection_unref(conn);
+    return false;
+  }
   dbus_connection_set_exit_on_disconnect(conn, FALSE);
   static int s_serial = 0;
   char name[96];
