@@ -112,6 +112,8 @@ TEST_F(CompositorTest, UndrawableCoverLeavesTheLayerBelowDrawn) {
     MarkWholeTree(root);
     ASSERT_EQ(0, ComposeRoot(root)) << c.what;
     EXPECT_EQ(Px(7, 7, 7, 255), GetPx(rr, 1, 1)) << c.what;
+    Obj_DeleteTree(root);
+    g_TreeRoots[kTreeLayer].root = nullptr;
   }
 }
 
