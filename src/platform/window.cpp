@@ -63,10 +63,13 @@ bool Plat_VideoInit() {
 }
 
 void Plat_VideoQuit() {
-  if (!g_VideoUp) return;
-  PlatCursor_ForgetScreen();
-  SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  if (g_VideoUp) PlatCursor_ForgetScreen();
+  // SDL counts its starts: the display queries may have started the video
+  // before the windows did. Every start ends here, so that the next
+  // Plat_VideoInit connects again with the driver then asked for.
+  while (SDL_WasInit(SDL_INIT_JOYSTICK)) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+  while (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  while (SDL_WasInit(SDL_INIT_EVENTS)) SDL_QuitSubSystem(SDL_INIT_EVENTS);
   g_VideoUp = false;
 }
 

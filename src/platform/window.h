@@ -28,6 +28,8 @@ struct PlatWindowDesc {
 // Starts SDL's video, events and joysticks once (honours SDL_VIDEODRIVER,
 // so "dummy" and "offscreen" give headless windows); false when SDL fails.
 bool Plat_VideoInit();
+// Ends the video, events and joysticks however often they were started (the
+// windows must be gone first).
 void Plat_VideoQuit();
 bool Plat_IsMainThread();
 // Name of the video driver in use ("x11", "dummy", ...), empty before init.

@@ -53,6 +53,7 @@ void BlockUntilReleased() {
 void ReturnAtOnce() {}
 
 TEST(ShutdownWait, BoundedCallGivesUpOnAStuckFunction) {
+  g_Release = false;
   auto t0 = Clock::now();
   EXPECT_TRUE(Shutdown_RunBounded(ReturnAtOnce, 1000));
   EXPECT_FALSE(Shutdown_RunBounded(BlockUntilReleased, 100));
