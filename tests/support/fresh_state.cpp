@@ -5,6 +5,8 @@
 // state every new process starts with.
 #include "support/fresh_state.h"
 
+#include <dlfcn.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -87,8 +89,23 @@ void KeepEnvironment() {
   });
 }
 
+// One connection to the X server for the whole run. The cases end SDL's
+// video, and with it the last connection; an X server left without clients
+// resets itself and refuses the next case's connection meanwhile.
+void HoldDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) return;
+  void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+  if (!x11) return;
+  using OpenFn = void* (*)(const char*);
+  auto open = reinterpret_cast<OpenFn>(dlsym(x11, "XOpenDisplay"));
+  static void* held = open ? open(nullptr) : nullptr;
+  (void)held;
+}
+
 // The values and hooks taken back, by subsystem.
 void KeepAll() {
+  HoldDisplay();
   KeepEnvironment();
   // The current directory: game fixtures enter folders that they remove.
   std::error_code ec;
