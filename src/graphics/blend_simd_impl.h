@@ -56,15 +56,15 @@ static inline V ModeBytes(V s, V d) {
 
 // Overlay with the roles named: b < 128: a * 2b / 255; b = 128: a; b > 128:
 // 2b - 257 + a * (512 - 2b) / 255. Hard light is the same with s and d
-// swapped. Every product that is selected fits 16 bits unsigned.
+// swapped. One product serves both sides: its factor is picked first, and
+// a * 256 (b = 128, not selected) still fits 16 bits unsigned.
 static inline V Overlay16(V a, V b) {
   V b2 = VOP(add_epi16)(b, b);
-  V low = Div255_16(VOP(mullo_epi16)(a, b2));
-  V high = VOP(add_epi16)(VOP(sub_epi16)(b2, Set1_16(257)),
-                          Div255_16(VOP(mullo_epi16)(a, VOP(sub_epi16)(Set1_16(512), b2))));
   V below = VOP(cmpgt_epi16)(Set1_16(128), b);
+  V p = Div255_16(VOP(mullo_epi16)(a, Sel(below, b2, VOP(sub_epi16)(Set1_16(512), b2))));
+  V high = VOP(add_epi16)(VOP(sub_epi16)(b2, Set1_16(257)), p);
   V middle = VOP(cmpeq_epi16)(b, Set1_16(128));
-  return Sel(below, low, Sel(middle, a, high));
+  return Sel(below, p, Sel(middle, a, high));
 }
 
 // f(s, d) on 16-bit lanes holding 0..255.
