@@ -29,8 +29,6 @@ constexpr bool BlendByteMode(int mode) {
 
 static inline V Sel(V mask, V a, V b) { return Or(And(mask, a), AndNot(mask, b)); }
 static inline V AllOnes() { return VOP(cmpeq_epi8)(Zero(), Zero()); }
-static inline bool NoLane(V m) { return VOP(movemask_epi8)(m) == 0; }
-static inline bool EveryLane(V m) { return unsigned(VOP(movemask_epi8)(m)) == kEveryLane; }
 
 // f(s, d) on whole bytes; kColour: the alpha bytes are not needed (a table
 // mode then leaves them 0).

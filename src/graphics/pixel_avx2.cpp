@@ -18,14 +18,6 @@ inline V Zero() { return _mm256_setzero_si256(); }
 inline V Set1_16(int x) { return _mm256_set1_epi16(short(x)); }
 inline V And(V a, V b) { return _mm256_and_si256(a, b); }
 inline V Xor(V a, V b) { return _mm256_xor_si256(a, b); }
-// Unpacking works per 16-byte lane: pixels 0, 1, 4, 5 go to the low result,
-// 2, 3, 6, 7 to the high one.
-inline V LoadWeightsLo(const uint64_t* w) {
-  return _mm256_set_epi64x((long long)w[5], (long long)w[4], (long long)w[1], (long long)w[0]);
-}
-inline V LoadWeightsHi(const uint64_t* w) {
-  return _mm256_set_epi64x((long long)w[7], (long long)w[6], (long long)w[3], (long long)w[2]);
-}
 inline V Set1_32(int x) { return _mm256_set1_epi32(x); }
 inline V Or(V a, V b) { return _mm256_or_si256(a, b); }
 inline V AndNot(V a, V b) { return _mm256_andnot_si256(a, b); }
@@ -38,20 +30,20 @@ inline V AlphaPairs(V sv) {
 // Every pixel's alpha 0, or every pixel's alpha 255.
 inline bool AllAlphaZero(V sv) { return _mm256_testz_si256(sv, _mm256_set1_epi32(int(0xFF000000u))) != 0; }
 inline bool AllAlphaFull(V sv) { return _mm256_testc_si256(sv, _mm256_set1_epi32(int(0xFF000000u))) != 0; }
-#define VOP(name) _mm256_##name
-#include "graphics/pixel_simd_impl.h"
-
-// The blend rows' helpers. The eight mask weights of a block are read one by
-// one: eight plain loads measured about twice as fast as a gather of them in
-// the mask rows. The mode tables are gathered, one channel of eight pixels at
-// a time, at the index s * 256 + d built in each pixel's lane (a four-byte
-// read, of which the low byte is kept); that measured faster than reading
-// them byte by byte.
+// The eight mask weights of a block, read one by one: eight plain loads
+// measured about twice as fast as a gather of them in the mask rows.
 constexpr unsigned kEveryLane = 0xFFFFFFFFu;
 inline V MaskWeightsOf(const uint8_t* m) {
   const int32_t* g = g_MaskWeights;
   return _mm256_setr_epi32(g[m[0]], g[m[4]], g[m[8]], g[m[12]], g[m[16]], g[m[20]], g[m[24]], g[m[28]]);
 }
+#define VOP(name) _mm256_##name
+#include "graphics/pixel_simd_impl.h"
+
+// The blend rows' helpers. The mode tables are gathered, one channel of eight pixels at
+// a time, at the index s * 256 + d built in each pixel's lane (a four-byte
+// read, of which the low byte is kept); that measured faster than reading
+// them byte by byte.
 template <int kChannel>
 inline V LutChannel(const int* base, V s, V d, V low, V high) {
   constexpr int kAt = 8 * kChannel;
