@@ -1,10 +1,11 @@
 // Vector rows of the blend modes for every kind, written once over the
 // width-specific helpers of pixel_simd_impl.h and three more that the
 // including file defines: MaskWeightsOf (the g_MaskWeights entry of each
-// pixel's mask byte, one 32-bit lane per pixel), LutBytes<channels> (a mode
-// table looked up at s * 256 + d for the first 3 or all 4 bytes of each
-// pixel, the others 0) and kEveryLane (the byte-mask
-// value of a vector whose lanes all hold). The rows give exactly the bytes
+// pixel's mask byte, one 32-bit lane per pixel), TableModeBytes<mode,
+// channels> (the value of a table mode for the first 3 or all 4 bytes of
+// each pixel, the others 0, byte for byte the entry of the mode's table at
+// s * 256 + d) and kEveryLane (the byte-mask value of a vector whose lanes
+// all hold). The rows give exactly the bytes
 // of the scalar rows of blend_rows.cpp, which also run each row's last
 // pixels.
 //
@@ -14,9 +15,8 @@
 // run on 16-bit lanes of 0..255 and each pixel's weight is a 32-bit lane
 // value copied into both of its 16-bit lanes, without byte shuffles.
 
-// Modes whose result needs a division or a root per pixel: taken from their
-// tables. None of them is mode 18, whose table is the last, so a four-byte
-// read at any index of theirs stays inside Blend_ModeLuts.
+// Modes whose result needs a division or a root per pixel: each set gives
+// them its own way (TableModeBytes).
 constexpr bool BlendTableMode(int mode) {
   return mode == 4 || mode == 11 || mode == 12 || mode == 15 || mode == 16;
 }
@@ -82,7 +82,7 @@ static inline V ModeBytes(V s, V d, const SplitConsts& k) {
     return VOP(max_epu8)(VOP(min_epu8)(d, twice), floor);
   } else {
     static_assert(BlendTableMode(kMode), "a byte mode without a byte form");
-    return LutBytes<kColour ? 3 : 4>(Blend_ModeLuts[kMode - 3], s, d);
+    return TableModeBytes<kMode, kColour ? 3 : 4>(s, d);
   }
 }
 

@@ -42,9 +42,11 @@ inline V MaskWeightsOf(const uint8_t* m) {
 
 // The blend rows' helpers: no gather instruction, so the mode tables are
 // read a byte at a time.
-// Interleaving d and s gives the 16-bit table index s * 256 + d of each byte.
-template <int kChannels>
-inline V LutBytes(const uint8_t* lut, V s, V d) {
+// The table modes from their tables: interleaving d and s gives the 16-bit
+// index s * 256 + d of each byte.
+template <int kMode, int kChannels>
+inline V TableModeBytes(V s, V d) {
+  const uint8_t* lut = Blend_ModeLuts[kMode - 3];
   alignas(16) uint16_t idx[16];
   alignas(16) uint8_t out[16] = {};
   Store(idx, _mm_unpacklo_epi8(d, s));
