@@ -96,30 +96,62 @@ inline V TableModeChannel(V s, V d) {
   return kChannel ? _mm256_slli_epi32(r, 8 * kChannel) : r;
 }
 
-// Soft light stays a table lookup: its root, two floors and three selects
-// per channel measured slower than gathering its table. The table is
-// gathered one channel of eight pixels at a time at the index s * 256 + d
-// built in each pixel's lane (a four-byte read, of which the low byte is
-// kept; soft light's table is not the last one, so the read stays inside
-// Blend_ModeLuts).
-template <int kChannel>
-inline V LutChannel(const int* base, V s, V d, V low, V high) {
-  constexpr int kAt = 8 * kChannel;
-  V si = kAt < 8 ? _mm256_slli_epi32(s, 8 - kAt) : _mm256_srli_epi32(s, kAt - 8);
-  V idx = Or(And(si, high), And(_mm256_srli_epi32(d, kAt), low));
-  V f = And(_mm256_i32gather_epi32(base, idx, 1), low);
-  return kAt ? _mm256_slli_epi32(f, kAt) : f;
+// Soft light, d + ((s - 128) * k >> shift) clamped, without its root. For
+// every case but a bright source over a dark destination, k is 16384 less
+// c, the root of 256 - d rounded up (1..16), whose share of the product is
+// too small to reach the next integer: for s < 128 (shift 15) the step is
+// floor((s - 128) / 2), and for s > 128 over d > 32 (shift 16) it is
+// floor((s - 129) / 4). Over d <= 32 a bright source takes k from a table
+// of those 33 values, looked up with byte shuffles, and (s - 128) * k >> 15
+// is the high half of 2(s - 128) * k.
+struct SoftLightK {
+  V lo[2], hi[2];
+  int lo32, hi32;
+};
+inline const SoftLightK& SoftLightKs() {
+  static const SoftLightK table = [] {
+    SoftLightK t;
+    alignas(32) uint8_t lo[2][32], hi[2][32];
+    for (int half = 0; half < 2; half++)
+      for (int i = 0; i < 32; i++) {
+        int k = Blend_SoftLightBrightK(16 * half + i % 16);
+        lo[half][i] = uint8_t(k), hi[half][i] = uint8_t(k >> 8);
+      }
+    for (int half = 0; half < 2; half++) t.lo[half] = Load(lo[half]), t.hi[half] = Load(hi[half]);
+    t.lo32 = Blend_SoftLightBrightK(32) & 255, t.hi32 = Blend_SoftLightBrightK(32) >> 8;
+    return t;
+  }();
+  return table;
+}
+inline V SoftLightLanes(V s, V d, V k) {
+  V t = _mm256_sub_epi16(s, Set1_16(128));
+  V low = _mm256_srai_epi16(t, 1);
+  V high = _mm256_srai_epi16(_mm256_sub_epi16(t, Set1_16(1)), 2);
+  V dark = _mm256_mulhi_epu16(_mm256_add_epi16(t, t), k);
+  V bright = _mm256_cmpgt_epi16(t, Zero()), overDark = _mm256_cmpgt_epi16(Set1_16(33), d);
+  V step = _mm256_blendv_epi8(low, _mm256_blendv_epi8(high, dark, overDark), bright);
+  return _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(d, step), Zero()), Set1_16(255));
+}
+inline V SoftLightBytes(V s, V d) {
+  const SoftLightK& K = SoftLightKs();
+  V bit4 = _mm256_slli_epi16(d, 3);  // each byte's bit 4 in its top bit
+  V is32 = _mm256_cmpeq_epi8(d, _mm256_set1_epi8(32));
+  V klo = _mm256_blendv_epi8(_mm256_shuffle_epi8(K.lo[0], d), _mm256_shuffle_epi8(K.lo[1], d), bit4);
+  V khi = _mm256_blendv_epi8(_mm256_shuffle_epi8(K.hi[0], d), _mm256_shuffle_epi8(K.hi[1], d), bit4);
+  klo = _mm256_blendv_epi8(klo, _mm256_set1_epi8(char(K.lo32)), is32);
+  khi = _mm256_blendv_epi8(khi, _mm256_set1_epi8(char(K.hi32)), is32);
+  const V lowBytes = Set1_32(0x00FF00FF), highBytes = Set1_32(int(0xFF00FF00u));
+  V kE = Or(And(klo, lowBytes), _mm256_slli_epi16(khi, 8));
+  V kO = Or(_mm256_srli_epi16(klo, 8), And(khi, highBytes));
+  V rE = SoftLightLanes(And(s, lowBytes), And(d, lowBytes), kE);
+  V rO = SoftLightLanes(_mm256_srli_epi16(s, 8), _mm256_srli_epi16(d, 8), kO);
+  return Or(rE, _mm256_slli_epi16(rO, 8));
 }
 
 template <int kMode, int kChannels>
 inline V TableModeBytes(V s, V d) {
   if constexpr (kMode == 15) {
-    const int* base = reinterpret_cast<const int*>(Blend_ModeLuts[kMode - 3]);
-    const V low = Set1_32(0xFF), high = Set1_32(0xFF00);
-    V f = Or(Or(LutChannel<0>(base, s, d, low, high), LutChannel<1>(base, s, d, low, high)),
-             LutChannel<2>(base, s, d, low, high));
-    if constexpr (kChannels == 4) f = Or(f, LutChannel<3>(base, s, d, low, high));
-    return f;
+    return SoftLightBytes(s, d);
   } else {
     V f = Or(Or(TableModeChannel<kMode, 0>(s, d), TableModeChannel<kMode, 1>(s, d)),
              TableModeChannel<kMode, 2>(s, d));
