@@ -12,7 +12,7 @@
 #include "shell/startup.h"
 #include "vm/vm.h"
 
-uint64_t g_FrameCounter = 0;
+std::atomic<uint64_t> g_FrameCounter{0};
 std::atomic<uint8_t> g_FrameHold{0};
 uint8_t g_FrameSkip = 0;
 std::atomic<uint8_t> g_RedrawCountdown{0};

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "e2e/engine_game.h"
+#include "platform/window.h"
 
 using namespace e2e;
 
