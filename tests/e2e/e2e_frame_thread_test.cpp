@@ -36,7 +36,10 @@ class E2eFrameThread : public EngineGame {
   bool ShowsBackground() {
     int32_t w = 0, h = 0;
     std::vector<uint32_t> px = Shown(&w, &h);
-    return !px.empty() && Near(px[size_t(h / 2) * size_t(w) + size_t(w / 2)], Px(0x20, 0x40, 0x60), 2);
+    if (px.empty()) return false;
+    // The window keeps colour only: its alpha byte is not the picture's.
+    uint32_t centre = px[size_t(h / 2) * size_t(w) + size_t(w / 2)] | 0xFF000000u;
+    return Near(centre, Px(0x20, 0x40, 0x60), 2);
   }
 };
 
@@ -62,6 +65,7 @@ TEST_F(E2eFrameThread, WindowProcedureAndInputBesideTheFrames) {
   bool shown = false;
   auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (!shown && std::chrono::steady_clock::now() < until) {
+    Post(PlatMsg::Exposed);  // the repaint that follows a resize
     Plat_PumpEvents();
     shown = ShowsBackground();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
