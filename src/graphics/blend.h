@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graphics/blend_simd_rows.h"
 #include "graphics/graphics_limits.h"
 
 // P(a, b) = a * b / 255 truncated toward zero, a = 0..256, b = -255..256;
@@ -20,20 +21,15 @@ extern uint8_t Blend_ModeLuts[16][65536];
 // layer while no worker runs. A weight of 1 or less leaves a pixel.
 extern int32_t g_MaskWeights[256];
 
-// Row functions. Kinds 0 and 1: (dst, src, opacity 0..256, bytes). Kinds 2
-// and 3: (dst, src, mask row, mask level, mask gradient, bytes); the level
-// and gradient are already folded into g_MaskWeights.
-using BlendRowFn = void (*)(uint8_t* d, const uint8_t* s, int op, size_t n);
-using BlendMaskRowFn = void (*)(uint8_t* d, const uint8_t* s, const uint8_t* m,
-                                int level, int gradient, size_t n);
-union BlendRow {
-  BlendRowFn plain;     // kinds 0 and 1
-  BlendMaskRowFn mask;  // kinds 2 and 3
-};
 enum BlendKind : int { kBlendPlain = 0, kBlendAlpha = 1, kBlendMask = 2, kBlendMaskAlpha = 3 };
 // Entry kind * 40 + mode * 2 + variant; variant 1 = opacity 256. Mode 19 (no
-// mode) holds the mode-0 rows so that no entry is empty.
-extern BlendRow Blend_RowTable[kBlendKindCount * 40];
+// mode) holds the mode-0 rows so that no entry is empty. Holds the rows of
+// the set that Pix_InitOps installed.
+extern BlendRow Blend_RowTable[kBlendRowCount];
+// The row table of one pixel-routine set (0 scalar, 1 SSE2, 2 AVX2), for
+// tests and benchmarks; its g_PixelOps entries call that set's routines.
+// Null when the set cannot run here or Blend_InitTables has not run.
+const BlendRow* Blend_GetSetRows(int which);
 
 // Builds the product table (once; a second call does nothing).
 void Blend_BuildProductTable();

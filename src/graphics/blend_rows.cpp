@@ -1,10 +1,12 @@
 // Row functions of the blend modes and the row table that the pixel workers
-// pick from. The commonest plain rows forward to g_PixelOps; the rest apply
-// the mode's lookup table with the kind's weight.
+// pick from. The commonest plain rows forward to g_PixelOps; the scalar rows
+// apply the mode's lookup table with the kind's weight and are the reference
+// that the vector rows of the SSE2 and AVX2 sets reproduce byte for byte.
 #include "graphics/blend.h"
 #include "graphics/pixel_ops.h"
 
-BlendRow Blend_RowTable[kBlendKindCount * 40];
+BlendRow Blend_RowTable[kBlendRowCount];
+BlendRow Blend_ScalarRows[kBlendRowCount];
 
 namespace {
 
@@ -56,31 +58,37 @@ void MaskAlphaRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, size
   }
 }
 
-// Rows served by the processor-specific routines; they read g_PixelOps at
-// call time so they always follow the installed set.
-void OpsCopy(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.copy(d, s, n); }
-void OpsNormal(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.normalOp(d, s, op, n); }
-void OpsAdd(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.addFull(d, s, n); }
-void OpsAddOp(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.addOp(d, s, op, n); }
-void OpsSub(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.subFull(d, s, n); }
-void OpsMul(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.mulFull(d, s, n); }
-void OpsScreen(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.screenFull(d, s, n); }
-void OpsScreenOp(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.screenOp(d, s, op, n); }
-void OpsLighten(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.lightenFull(d, s, n); }
-void OpsDarken(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.darkenFull(d, s, n); }
-void OpsLinBurn(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.linBurnFull(d, s, n); }
-void OpsLinLight(uint8_t* d, const uint8_t* s, int, size_t n) { g_PixelOps.linLightFull(d, s, n); }
-void OpsAlpha(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.alphaFull(d, s, op, n); }
-void OpsAlphaOp(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.alphaOp(d, s, op, n); }
-void OpsAddAlpha(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.addAlphaFull(d, s, op, n); }
-void OpsAddAlphaOp(uint8_t* d, const uint8_t* s, int op, size_t n) { g_PixelOps.addAlphaOp(d, s, op, n); }
-void OpsMask(uint8_t* d, const uint8_t* s, const uint8_t* m, int l, int g, size_t n) {
-  g_PixelOps.maskFull(d, s, m, l, g, n);
+// Rows served by the processor-specific routines. kSet -1 reads g_PixelOps
+// at call time, so those entries always follow the installed set; 0..2 read
+// the copy of that set kept for its own table.
+PixelOps g_SetOps[3];
+template <int kSet>
+inline const PixelOps& OpsOf() {
+  if constexpr (kSet < 0) return g_PixelOps;
+  else return g_SetOps[kSet];
+}
+template <int S> void OpsCopy(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().copy(d, s, n); }
+template <int S> void OpsNormal(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().normalOp(d, s, op, n); }
+template <int S> void OpsAdd(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().addFull(d, s, n); }
+template <int S> void OpsAddOp(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().addOp(d, s, op, n); }
+template <int S> void OpsSub(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().subFull(d, s, n); }
+template <int S> void OpsMul(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().mulFull(d, s, n); }
+template <int S> void OpsScreen(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().screenFull(d, s, n); }
+template <int S> void OpsScreenOp(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().screenOp(d, s, op, n); }
+template <int S> void OpsLighten(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().lightenFull(d, s, n); }
+template <int S> void OpsDarken(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().darkenFull(d, s, n); }
+template <int S> void OpsLinBurn(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().linBurnFull(d, s, n); }
+template <int S> void OpsLinLight(uint8_t* d, const uint8_t* s, int, size_t n) { OpsOf<S>().linLightFull(d, s, n); }
+template <int S> void OpsAlpha(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().alphaFull(d, s, op, n); }
+template <int S> void OpsAlphaOp(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().alphaOp(d, s, op, n); }
+template <int S> void OpsAddAlpha(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().addAlphaFull(d, s, op, n); }
+template <int S> void OpsAddAlphaOp(uint8_t* d, const uint8_t* s, int op, size_t n) { OpsOf<S>().addAlphaOp(d, s, op, n); }
+template <int S> void OpsMask(uint8_t* d, const uint8_t* s, const uint8_t* m, int l, int g, size_t n) {
+  OpsOf<S>().maskFull(d, s, m, l, g, n);
 }
 
-BlendRow& Entry(int kind, int mode, int variant) {
-  return Blend_RowTable[kind * 40 + mode * 2 + variant];
-}
+BlendRow* g_Fill = nullptr;  // the table FillMode writes
+BlendRow& Entry(int kind, int mode, int variant) { return g_Fill[kind * 40 + mode * 2 + variant]; }
 
 template <int kMode>
 void FillMode() {
@@ -95,34 +103,64 @@ void FillMode() {
   if constexpr (kMode + 1 < kBlendModeCount) FillMode<kMode + 1>();
 }
 
-}  // namespace
-
-void Blend_FillRowTable() {
+// One whole table: the scalar rows, the vector rows of `vector` (1 SSE2,
+// 2 AVX2, 0 none) over them, then the entries served by g_PixelOps.
+template <int S>
+void FillTable(BlendRow* t, int vector) {
+  g_Fill = t;
   FillMode<0>();
-  // Plain rows, full opacity, served by g_PixelOps.
-  Entry(0, 0, 1).plain = OpsCopy;
-  Entry(0, 1, 1).plain = OpsAdd;
-  Entry(0, 2, 1).plain = OpsSub;
-  Entry(0, 3, 1).plain = OpsMul;
-  Entry(0, 5, 1).plain = OpsScreen;
-  Entry(0, 6, 1).plain = OpsLighten;
-  Entry(0, 7, 1).plain = OpsDarken;
-  Entry(0, 13, 1).plain = OpsLinBurn;
-  Entry(0, 17, 1).plain = OpsLinLight;
+  if (vector == 1) Blend_FillSse2Rows(t);
+  if (vector == 2) Blend_FillAvx2Rows(t);
+  // Plain rows, full opacity.
+  Entry(0, 0, 1).plain = OpsCopy<S>;
+  Entry(0, 1, 1).plain = OpsAdd<S>;
+  Entry(0, 2, 1).plain = OpsSub<S>;
+  Entry(0, 3, 1).plain = OpsMul<S>;
+  Entry(0, 5, 1).plain = OpsScreen<S>;
+  Entry(0, 6, 1).plain = OpsLighten<S>;
+  Entry(0, 7, 1).plain = OpsDarken<S>;
+  Entry(0, 13, 1).plain = OpsLinBurn<S>;
+  Entry(0, 17, 1).plain = OpsLinLight<S>;
   // Plain, partial opacity.
-  Entry(0, 0, 0).plain = OpsNormal;
-  Entry(0, 1, 0).plain = OpsAddOp;
-  Entry(0, 5, 0).plain = OpsScreenOp;
+  Entry(0, 0, 0).plain = OpsNormal<S>;
+  Entry(0, 1, 0).plain = OpsAddOp<S>;
+  Entry(0, 5, 0).plain = OpsScreenOp<S>;
   // By source alpha.
-  Entry(1, 0, 1).plain = OpsAlpha;
-  Entry(1, 1, 1).plain = OpsAddAlpha;
-  Entry(1, 0, 0).plain = OpsAlphaOp;
-  Entry(1, 1, 0).plain = OpsAddAlphaOp;
+  Entry(1, 0, 1).plain = OpsAlpha<S>;
+  Entry(1, 1, 1).plain = OpsAddAlpha<S>;
+  Entry(1, 0, 0).plain = OpsAlphaOp<S>;
+  Entry(1, 1, 0).plain = OpsAddAlphaOp<S>;
   // By mask, full opacity, normal mode.
-  Entry(2, 0, 1).mask = OpsMask;
+  Entry(2, 0, 1).mask = OpsMask<S>;
   // Mode 19 is no mode: give it the normal rows so that no entry is empty.
   for (int k = 0; k < kBlendKindCount; k++)
     for (int v = 0; v < 2; v++) Entry(k, 19, v) = Entry(k, 0, v);
+  g_Fill = nullptr;
+}
+
+BlendRow g_SetRows[3][kBlendRowCount];
+bool g_SetRowsFilled[3] = {false, false, false};
+
+}  // namespace
+
+void Blend_FillRowTable() {
+  for (int set = 0; set < 3; set++) {
+    const PixelOps* ops = Pix_GetSet(set);
+    g_SetRowsFilled[set] = ops != nullptr;
+    if (ops) g_SetOps[set] = *ops;
+  }
+  // The scalar table first: every vector row hands its tail to it.
+  FillTable<0>(Blend_ScalarRows, 0);
+  FillTable<0>(g_SetRows[0], 0);
+  if (g_SetRowsFilled[1]) FillTable<1>(g_SetRows[1], 1);
+  if (g_SetRowsFilled[2]) FillTable<2>(g_SetRows[2], 2);
+  int installed = g_PixLevel == PixLevel::Scalar ? 0 : g_CpuFeatures.avx2 ? 2 : 1;
+  FillTable<-1>(Blend_RowTable, installed);
+}
+
+const BlendRow* Blend_GetSetRows(int which) {
+  if (which < 0 || which > 2 || !g_SetRowsFilled[which]) return nullptr;
+  return g_SetRows[which];
 }
 
 BlendRow Blend_PickRow(int kind, int mode, int opacity) {

@@ -37,6 +37,25 @@ inline bool AllAlphaFull(V sv) {
 }
 #define VOP(name) _mm_##name
 #include "graphics/pixel_simd_impl.h"
+
+// The blend rows' helpers: no gather instruction, so the mask weights and
+// the mode tables are read a byte at a time.
+constexpr unsigned kEveryLane = 0xFFFFu;
+inline V MaskWeightsOf(const uint8_t* m) {
+  return _mm_setr_epi32(g_MaskWeights[m[0]], g_MaskWeights[m[4]], g_MaskWeights[m[8]], g_MaskWeights[m[12]]);
+}
+// Interleaving d and s gives the 16-bit table index s * 256 + d of each byte.
+template <int kChannels>
+inline V LutBytes(const uint8_t* lut, V s, V d) {
+  alignas(16) uint16_t idx[16];
+  alignas(16) uint8_t out[16] = {};
+  Store(idx, _mm_unpacklo_epi8(d, s));
+  Store(idx + 8, _mm_unpackhi_epi8(d, s));
+  for (int p = 0; p < 16; p += 4)
+    for (int c = 0; c < kChannels; c++) out[p + c] = lut[idx[p + c]];
+  return Load(out);
+}
+#include "graphics/blend_simd_impl.h"
 #undef VOP
 
 // Slot 21: rounded average of the two rows, then of each pixel pair.
@@ -55,6 +74,8 @@ void Halve(uint8_t* d, const uint8_t* s, size_t rowPixels, size_t dstPixels) {
 }
 
 }  // namespace
+
+void Blend_FillSse2Rows(BlendRow* table) { FillBlendMode<0>(table); }
 
 void Pix_FillSse2Set(PixelOps* o) {
   Pix_FillScalarSet(o);

@@ -7,6 +7,7 @@
 #include "graphics/image_codec.h"
 #include "media/media.h"
 #include "media/media_args.h"
+#include "media/movie_player.h"
 #include "vm/cmd_schema.h"
 
 namespace {
@@ -49,6 +50,19 @@ constexpr CmdArgSchema kFlashQueryArgs[] = {
     {flasharg::kQFrames, "frames", kArgInt, 0, 0},   {flasharg::kQTarget, "target", kArgInt, 0, 0},
 };
 
+constexpr CmdArgSchema kMoviePlayArgs[] = {
+    {moviearg::kFile, "file", kArgText, 0, 0}, {moviearg::kPlay, "play", kArgInt, 0, 0},
+    {moviearg::kX, "x", kArgInt, 0, 0},        {moviearg::kY, "y", kArgInt, 0, 0},
+    {moviearg::kWidth, "w", kArgInt, 0, 0},    {moviearg::kHeight, "h", kArgInt, 0, 0},
+    {moviearg::kVolume, "volume", kArgInt, 0, 0},
+};
+constexpr CmdArgSchema kMovieQueryArgs[] = {
+    {moviearg::kQPlaying, "playing", kArgInt, 0, 0}, {moviearg::kQX, "x", kArgInt, 0, 0},
+    {moviearg::kQY, "y", kArgInt, 0, 0},             {moviearg::kQWidth, "w", kArgInt, 0, 0},
+    {moviearg::kQHeight, "h", kArgInt, 0, 0},        {moviearg::kQVolume, "volume", kArgInt, 0, 0},
+    {moviearg::kQFile, "file", kArgText, 0, 0},      {moviearg::kQTarget, "target", kArgInt, 0, 0},
+};
+
 constexpr CmdSchemaEntry kMediaCmds[] = {
     {12, "emote", Cmd_Emote, emotearg::kCount, kEmoteArgs, uint8_t(std::size(kEmoteArgs))},
     {13, "emotevalue", Cmd_EmoteValue, emotearg::kQueryCount, kEmoteValueArgs,
@@ -57,6 +71,10 @@ constexpr CmdSchemaEntry kMediaCmds[] = {
     {24, "flashclose", Cmd_FlashClose, 0, nullptr, 0},
     {25, "flashvalue", Cmd_FlashQuery, flasharg::kQCount, kFlashQueryArgs,
      uint8_t(std::size(kFlashQueryArgs))},
+    {71, "movie", Cmd_MoviePlay, moviearg::kCount, kMoviePlayArgs, uint8_t(std::size(kMoviePlayArgs))},
+    {72, "movieclose", Cmd_MovieStop, 0, nullptr, 0},
+    {73, "movievalue", Cmd_MovieQuery, moviearg::kQCount, kMovieQueryArgs,
+     uint8_t(std::size(kMovieQueryArgs))},
 };
 
 }  // namespace
@@ -72,6 +90,7 @@ void Media_InstallHooks() {
 }
 
 void Media_Shutdown() {
+  Movie_Reset();
   Emote_ReleaseAll();
   Flash_Close();
 }

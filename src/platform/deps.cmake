@@ -5,6 +5,10 @@ target_link_libraries(engine PUBLIC PkgConfig::X11EXT)
 # Compressed WAV data to PCM (src/platform/audio_wavdec.cpp) uses libavcodec.
 pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
 target_link_libraries(engine PUBLIC PkgConfig::AVCODEC)
+# Movies (src/platform/video*.cpp): containers, picture scaling and sound
+# conversion.
+pkg_check_modules(AVMOVIE REQUIRED IMPORTED_TARGET libavformat libswscale libswresample)
+target_link_libraries(engine PUBLIC PkgConfig::AVMOVIE)
 
 # The GPU context (src/platform/gpu_*.cpp, gl_api.cpp): OpenGL through
 # libepoxy, which also opens EGL.

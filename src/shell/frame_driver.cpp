@@ -3,6 +3,7 @@
 // one; everything it touches besides the input sample and the screen buffer
 // (both handed over under their locks) belongs to that thread.
 #include "graphics/graphics.h"
+#include "media/movie_player.h"
 #include "platform/events.h"
 #include "platform/present.h"
 #include "platform/window.h"
@@ -21,10 +22,11 @@ std::atomic<uint8_t> g_PopupMenuSet{0};
 namespace {
 
 bool g_MainShown = false;  // the main window is shown after the first frame
+bool g_MovieGated = false;  // the last frame left the screen to a movie
 
-// Drawing is gated by the previous frame's pacing; no movie player exists
-// yet, so nothing else covers the screen.
-bool DrawingAllowed() { return !g_FrameSkip; }
+// Drawing is gated by the previous frame's pacing and by a playing movie,
+// which shows its own pictures over window 0.
+bool DrawingAllowed() { return !g_FrameSkip && !Movie_CoversScreen(); }
 
 // Asks every window for a full re-present: their roots count as changed
 // over the whole picture, and the present step below shows them.
@@ -88,6 +90,7 @@ int PresentWindows() {
 
 void Frame_ResetDriver() {
   g_MainShown = false;
+  g_MovieGated = false;
   g_FrameSkip = 0;
 }
 
@@ -106,6 +109,12 @@ int Main_RunFrame() {
   Vm_RunFramePasses();
   if (g_QuitRequested) return 1;
   Cg_CommitPendingState(g_TreeRoots[kTreeLayer].root);
+  Movie_PresentFrame();
+  // Once a movie stops covering the screen every window is drawn whole
+  // again, over the movie's last picture.
+  bool gated = Movie_CoversScreen();
+  if (g_MovieGated && !gated) RedrawAllWindows();
+  g_MovieGated = gated;
   if (DrawingAllowed() && ComposeWindows()) return 1;
   ShowMainWindowOnce();
   uint8_t pendingSkip = uint8_t(Frame_WaitNext());

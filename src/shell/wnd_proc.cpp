@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "graphics/graphics.h"
+#include "media/movie_player.h"
 #include "platform/events.h"
 #include "platform/msgbox.h"
 #include "platform/present.h"
@@ -87,7 +88,8 @@ void MarkWholeDirty(WindowRec* rec) {
 
 std::mutex* g_DropLock = &g_SoundLock;
 std::atomic<int32_t> g_PopupPosX{0}, g_PopupPosY{0};
-int (*g_WndMovieNotify)(int32_t value) = nullptr;
+static_assert(kUserMovie == kMovieEventKind, "the movie player posts its end with this kind");
+int (*g_WndMovieNotify)(int32_t value) = Movie_OnNotify;
 WndUi g_WndUi = {DefaultAskYesNo, DefaultBox, DefaultError};
 
 int Win_AskYesNoMain(const char* textSjis) {

@@ -1,0 +1,35 @@
+// Row-function types of the blend row tables, and the hand-off between the
+// scalar rows (blend_rows.cpp) and the vector rows that the SSE2 and AVX2
+// files build (blend_simd_impl.h). Holds no inline functions: the AVX2 file
+// includes it under its own instruction-set flags.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "graphics/graphics_limits.h"
+
+// Kinds 0 and 1: (dst, src, opacity 0..256, bytes). Kinds 2 and 3: (dst,
+// src, mask row, mask level, mask gradient, bytes); the level and gradient
+// are already folded into g_MaskWeights.
+using BlendRowFn = void (*)(uint8_t* d, const uint8_t* s, int op, size_t n);
+using BlendMaskRowFn = void (*)(uint8_t* d, const uint8_t* s, const uint8_t* m,
+                                int level, int gradient, size_t n);
+union BlendRow {
+  BlendRowFn plain;     // kinds 0 and 1
+  BlendMaskRowFn mask;  // kinds 2 and 3
+};
+constexpr int kBlendRowCount = kBlendKindCount * 40;
+
+// Tables the vector rows read (blend.h explains them).
+extern uint8_t Blend_ModeLuts[16][65536];
+extern int32_t g_MaskWeights[256];
+
+// The scalar rows of every entry, filled before any vector table: the vector
+// rows hand the pixels after their last whole block to them, so a pixel's
+// value never depends on where in a row it falls.
+extern BlendRow Blend_ScalarRows[kBlendRowCount];
+
+// Overwrite the entries of modes 0..18 of a table with the vector rows of
+// one set; the caller then puts back the entries that g_PixelOps serves.
+void Blend_FillSse2Rows(BlendRow* table);
+void Blend_FillAvx2Rows(BlendRow* table);
