@@ -35,6 +35,7 @@ void Timer_Start(int index, uint32_t now) {
   PlayTimer& t = g_PlayTimers[size_t(index)];
   if (t.running) return;
   t.offset += now - t.stamp;
+  t.stamp = 0;
   t.running = 1;
 }
 

@@ -34,15 +34,20 @@ bool PixelAt(const LayerImage* r, int64_t x, int64_t y, uint32_t* px) {
 }
 
 // Ids 23-25: the pixel under the mouse point of window 0..3 (x and y
-// replaced by ids 31 and 32 when given), in window coordinates.
+// replaced by ids 31 and 32 when given), in window coordinates. A point
+// outside the window's logical size, or a window that does not exist,
+// reads no pixel.
 bool PixelUnderPoint(ObjNode* node, const LayerImage* r, int64_t window, uint32_t* px) {
   int64_t w = window < 0 ? 0 : window > 3 ? 3 : window;
+  int32_t ww = 0, wh = 0;
+  if (!g_VmHostHooks.windowLogicalSize || !g_VmHostHooks.windowLogicalSize(int32_t(w), &ww, &wh))
+    return false;
   int64_t mx = 0, my = 0;
   SysVar_AskHooks(int32_t(w == 0 ? 133 : 134 + w), 0, &mx);
   SysVar_AskHooks(int32_t(w == 0 ? 138 : 139 + w), 0, &my);
   if (Given(kQX)) mx = Arg_Int(kQX, 0);
   if (Given(kQY)) my = Arg_Int(kQY, 0);
-  if (mx < 0 || my < 0) return false;
+  if (mx < 0 || my < 0 || mx >= ww || my >= wh) return false;
   int64_t ox = 0, oy = 0;
   for (ObjNode* n = node; n && n->parent; n = n->parent) {
     const LayerImage* nr = Layer_Record(n);

@@ -48,7 +48,10 @@ void App_EndInactivePause();
 
 // ---- System variables of the shell (sysvar_input.cpp) --------------------
 // Integer system variables of the frame and pass counters, the play timers,
-// the mouse and the key counters: 0 and 1 (clock, timers), 109, 110, 111,
-// 133-142, 144, 147-547. False for every other number, which the VM's
+// the mouse, the key counters and the engine and window-event words: 0 and 1
+// (clock, timers), 3, 15, 109, 110, 111, 114-120, 132-142, 144-547. False for every other number, which the VM's
 // SysVar_Get then answers itself.
 bool SysVar_GetShell(int32_t number, int64_t index, int64_t* out);
+// Assignment to the shell's writable event words (117-120, 132, 145, 146);
+// false for any other number.
+bool SysVar_SetShell(int32_t number, int64_t index, int64_t value);

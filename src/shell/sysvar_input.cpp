@@ -1,10 +1,15 @@
 // System variables whose state the shell keeps: the clock and play timers,
-// the frame and pass counters, the mouse position of each window and the
-// key counters (by key number, by button and by joystick).
+// the frame and pass counters, the mouse position of each window, the key
+// counters (by key number, by button and by joystick) and the engine and
+// window-event words.
+#include <mutex>
+
 #include "platform/clock.h"
 #include "shell/frame.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "shell/sysinfo.h"
+#include "shell/window.h"
 #include "vm/task.h"
 
 
@@ -53,7 +58,52 @@ bool KeyVariable(int32_t n, int64_t index, int64_t* out) {
   return false;
 }
 
+// The words that start-up and the window procedure leave for the scripts:
+// 15 the number of dropped files, 115 and 116 the screen size, 3 the
+// DirectX release kept by the table set-up (0: there is none here),
+// 114 the display's refresh rate read with the capabilities (-1 below 60),
+// 117-119 the close, minimise and maximise requests of the close handling,
+// 120 the screen-mode switch request of a title double-click, 132 the last
+// menu or system-menu command, 145 the last key-down code and 146 the last
+// mouse button pressed.
+bool EventWord(int32_t n, int64_t* out) {
+  switch (n) {
+    case 15: {
+      std::lock_guard<std::mutex> lock(*g_DropLock);
+      *out = g_DroppedFiles.count;
+      return true;
+    }
+    case 115: *out = g_Screen.screenW; return true;
+    case 116: *out = g_Screen.screenH; return true;
+    case 3: *out = g_DirectXVersion; return true;
+    case 114: *out = g_DesktopMetrics.refreshRate; return true;
+    case 117: *out = g_CloseRequest.load(); return true;
+    case 118: *out = g_MinimizeRequest.load(); return true;
+    case 119: *out = g_MaximizeRequest.load(); return true;
+    case 120: *out = g_ScreenModeRequest.load(); return true;
+    case 132: *out = int64_t(g_MenuCommand.load()); return true;
+    case 145: *out = g_LastKeyDown.load(); return true;
+    case 146: *out = g_LastMouseButton.load(); return true;
+    default: return false;
+  }
+}
+
 }  // namespace
+
+// Scripts take a request by clearing its word (or set one themselves); the
+// DirectX release and the refresh rate stay read-only.
+bool SysVar_SetShell(int32_t n, int64_t, int64_t v) {
+  switch (n) {
+    case 117: g_CloseRequest = uint8_t(v); return true;
+    case 118: g_MinimizeRequest = uint8_t(v); return true;
+    case 119: g_MaximizeRequest = uint8_t(v); return true;
+    case 120: g_ScreenModeRequest = uint8_t(v); return true;
+    case 132: g_MenuCommand = uint64_t(v); return true;
+    case 145: g_LastKeyDown = uint32_t(v); return true;
+    case 146: g_LastMouseButton = uint32_t(v); return true;
+    default: return false;
+  }
+}
 
 bool SysVar_GetShell(int32_t n, int64_t index, int64_t* out) {
   uint32_t now = Clock_Ms32();
@@ -77,6 +127,6 @@ bool SysVar_GetShell(int32_t n, int64_t index, int64_t* out) {
     case 135: case 136: case 137: *out = MouseOf(n - 134, false); return true;
     case 138: case 139: *out = MouseOf(0, true); return true;
     case 140: case 141: case 142: *out = MouseOf(n - 139, true); return true;
-    default: return KeyVariable(n, index, out);
+    default: return EventWord(n, out) || KeyVariable(n, index, out);
   }
 }

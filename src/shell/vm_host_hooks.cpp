@@ -1,13 +1,17 @@
 // What the VM's host commands and system variables ask of the shell: the
 // frame pacing after a rate change, the screen-saver block, the main
-// window's activity and logical size, the cursor, and the system variables
-// of the screen and the dropped files.
+// window's activity and logical size, the windows' logical sizes, the
+// cursor, and the system variables of the shell and the drawing mode.
 #include <mutex>
 
 #include "shell/frame.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 #include "platform/clock.h"
+#include "platform/events.h"
+#include "platform/present.h"
+#include "platform/window.h"
+#include "render/gpu.h"
 #include "vm/host.h"
 #include "vm/vm.h"
 
@@ -28,8 +32,22 @@ bool MainWindowActive() {
   return rec && rec->active.load() == 1;
 }
 
-// The picture's new logical size; in a plain window the screen follows it,
-// otherwise only the shown size within the screen is fitted again.
+// Clears the main window's client area to black over the screen size. The
+// one black pixel is stretched from a header of its own, so the window's
+// presentation header keeps the logical size.
+void Win_PaintDib(WindowRec* rec) {
+  static const uint32_t kBlack = 0;
+  std::unique_lock<std::mutex> hold = PlatPresent_LockWindows();
+  if (!rec->handle) return;
+  PlatPresent_Blit(rec->handle, reinterpret_cast<const uint8_t*>(&kBlack), 1, 1, 4, 0, 0,
+                   g_Screen.screenW, g_Screen.screenH);
+  PlatPresent_Commit(rec->handle);
+}
+
+// The picture's new logical size. In a plain window the screen size and the
+// buffer follow it and the window's client area takes the new size; in
+// full screen or maximised the picture is fitted into the screen again and
+// the area around it is painted black.
 void SetLogicalSize(int32_t w, int32_t h) {
   WindowRec* rec = g_WindowRecs[0];
   if (!rec) return;
@@ -39,8 +57,15 @@ void SetLogicalSize(int32_t w, int32_t h) {
     g_Screen.screenW = g_Screen.shownW = w;
     g_Screen.screenH = g_Screen.shownH = h;
     Screen_RequestBuffer(w, h);
+    Plat_RunOnMain([w, h] {
+      WindowRec* main = g_WindowRecs[0];
+      PlatRect c;
+      if (main && main->handle && PlatWin_GetClientRect(main->handle, &c))
+        PlatWin_SetClientRect(main->handle, c.x, c.y, w, h);
+    });
   } else {
-    Screen_SetBackBufferSize(g_Screen.screenW, g_Screen.screenH, w, h);
+    Screen_SetBackBufferSize(w, h, g_Screen.screenW, g_Screen.screenH);
+    Win_PaintDib(rec);
   }
 }
 
@@ -54,19 +79,22 @@ void RequestCursor(bool shown) {
   g_CursorShown = shown ? 1 : 0;
 }
 
-// System variables 15 (dropped files) and 115, 116 (screen size) before the
-// clock, mouse and key numbers.
-bool ShellSysVars(int32_t n, int64_t index, int64_t* out) {
-  switch (n) {
-    case 15: {
-      std::lock_guard<std::mutex> lock(g_SoundLock);
-      *out = g_DroppedFiles.count;
-      return true;
-    }
-    case 115: *out = g_Screen.screenW; return true;
-    case 116: *out = g_Screen.screenH; return true;
-    default: return SysVar_GetShell(n, index, out);
-  }
+// System variable 113: whether full-GPU drawing is on.
+bool RenderSysVars(int32_t n, int64_t, int64_t* out) {
+  if (n != 113) return false;
+  *out = g_D3dMode.FullGpu ? 1 : 0;
+  return true;
+}
+
+// Command 4's window point: false without the window's record (a window
+// never made has a record of logical size 0, so no point lies inside it).
+bool WindowLogicalSize(int32_t window, int32_t* w, int32_t* h) {
+  if (window < 0 || window >= kWindowCount) return false;
+  const WindowRec* rec = g_WindowRecs[window];
+  if (!rec) return false;
+  *w = rec->logicalW;
+  *h = rec->logicalH;
+  return true;
 }
 
 }  // namespace
@@ -78,5 +106,8 @@ void Shell_InstallVmHooks() {
   g_VmHostHooks.setLogicalSize = SetLogicalSize;
   g_VmHostHooks.showCursor = ShowCursor;
   g_VmHostHooks.requestCursor = RequestCursor;
-  g_SysVarHooks.shell = ShellSysVars;
+  g_VmHostHooks.windowLogicalSize = WindowLogicalSize;
+  g_SysVarHooks.shell = SysVar_GetShell;
+  g_SysVarHooks.shellSet = SysVar_SetShell;
+  g_SysVarHooks.render = RenderSysVars;
 }

@@ -21,6 +21,8 @@ struct VmHostHooks {
   bool (*mainWindowActive)() = nullptr;
   // New logical size of the main window (both at least 1).
   void (*setLogicalSize)(int32_t width, int32_t height) = nullptr;
+  // Logical size of window 0..3; false when that window does not exist.
+  bool (*windowLogicalSize)(int32_t window, int32_t* width, int32_t* height) = nullptr;
   // Shows the cursor now (before a box or dialog opens).
   void (*showCursor)() = nullptr;
   // Asks for the cursor shown (true) or hidden (false) at the next frame,

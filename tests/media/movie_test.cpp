@@ -395,3 +395,56 @@ TEST(MoviePlayer, AFailedOpenSaysWhy) {
 }
 
 }  // namespace
+
+namespace {
+
+// Damaged movies, cut short and with bytes changed: every one either fails
+// its open with a reason or plays to an end within the bounds.
+TEST(MoviePlayer, DamagedMoviesFailOrEndWithinTheirBounds) {
+  if (!moviefix::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  std::vector<std::string> made = {ReadAll(moviefix::RedMpeg1(MovieDir())),
+                                   ReadAll(moviefix::GreenAvi(MovieDir()))};
+  PlatVideoOptions opt;
+  opt.width = 16;
+  opt.height = 12;
+  opt.threaded = false;
+  opt.maxFrames = 64;
+  opt.maxProbePackets = 256;
+  int opened = 0, failed = 0;
+  for (const std::string& movie : made) {
+    ASSERT_GT(movie.size(), 1000u);
+    std::vector<std::vector<uint8_t>> variants;
+    for (int k = 1; k < 12; ++k)
+      variants.emplace_back(movie.begin(), movie.begin() + long(movie.size() * k / 12));
+    for (int k = 0; k < 12; ++k) {
+      std::vector<uint8_t> b(movie.begin(), movie.end());
+      for (size_t at = size_t(k) * 37; at < b.size(); at += 97 + size_t(k)) b[at] ^= uint8_t(0x5A + k);
+      variants.push_back(std::move(b));
+    }
+    for (std::vector<uint8_t>& bytes : variants) {
+      PlatVideoError e = PlatVideoError::None;
+      PlatVideoPtr v = PlatVideo_OpenMemory(std::move(bytes), opt, &e);
+      if (!v) {
+        EXPECT_NE(e, PlatVideoError::None);
+        ++failed;
+        continue;
+      }
+      ++opened;
+      int steps = 0;
+      while (PlatVideo_Step(v.get()) && steps < 1000) ++steps;
+      EXPECT_LT(steps, 1000);
+      EXPECT_LE(PlatVideo_FramesDecoded(v.get()), 64u);
+      PlatVideo_Play(v.get(), 0);
+      std::vector<uint32_t> px;
+      int32_t w = 0, h = 0;
+      if (PlatVideo_TakeFrame(v.get(), 1000000, &px, &w, &h)) {
+        EXPECT_EQ(px.size(), size_t(w) * size_t(h));
+      }
+      EXPECT_NE(PlatVideo_StateAt(v.get(), 1000000), PlatVideoState::Playing);
+    }
+  }
+  EXPECT_GT(opened, 0);
+  EXPECT_GT(opened + failed, 40);
+}
+
+}  // namespace

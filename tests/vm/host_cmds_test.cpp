@@ -11,6 +11,8 @@
 #include "platform/registry_file.h"
 #include "platform/ui_dialog.h"
 #include "scene_testutil.h"
+#include "shell/startup.h"
+#include "shell/window.h"
 #include "vm/host.h"
 
 namespace {
@@ -20,10 +22,12 @@ constexpr uint32_t kI = 1000, kD = 1001, kT = 1002, kA = 1003;
 // A game with 1000 int, 1001 double, 1002 text, 1003 int[4]; `body` runs in
 // the system task once.
 struct HostRun {
-  explicit HostRun(const std::function<void(fx::Scene&)>& body, int frames = 1) {
+  explicit HostRun(const std::function<void(fx::Scene&)>& body, int frames = 1,
+                   const std::function<void(fx::Game&)>& more = {}) {
     g_QuitRequested = 0;
     fx::Game g;
     g.IntVar(kI, {}, -1).DoubleVar(kD, {}, -1).TextVar(kT, {}, "old").IntVar(kA, {4}, -1);
+    if (more) more(g);
     fx::Scene& s = g.Scene(0);
     s.Label("SYSTEM_START");
     body(s);
@@ -242,6 +246,80 @@ TEST(HostCmds, StoppingTimerTwoForFiveSecondsTakesFiveSecondsOffIt) {
   EXPECT_EQ(Timer_Read(2, now), 6000u);
   Timer_StartAll(now);
   Clock_SetManual(false);
+}
+
+// The play timers keep their 32-bit arithmetic across the wrap of the
+// millisecond tick: a stop and a restart on either side of it still take
+// exactly the stopped time off, and number 1 at index 0 wraps with the tick.
+TEST(HostCmds, PlayTimersCountAcrossTheTickWrap) {
+  Clock_SetManual(true, 0xFFFFF000u);  // 4096 ms before the wrap
+  Timer_StartAll(Clock_Ms32());
+  Clock_Advance(1000);
+  HostRun stop([](fx::Scene& s) { s.Cmd("settings", {{"timer3", fx::Int(0)}}); });
+  Clock_Advance(5000);  // the tick wraps while timer 3 is stopped
+  HostRun start([](fx::Scene& s) {
+    s.Cmd("settings", {{"timer3", fx::Int(1)}, {"timer4", fx::Int(2)}});
+  });
+  Clock_Advance(1000);
+  HostRun read([](fx::Scene& s) {
+    for (int k = 0; k < 4; ++k) s.Let(fx::Elem(kA, {fx::Int(k)}), fx::Elem(1, {fx::Int(k + 1)}));
+    s.Let(fx::Var(kI), fx::Elem(1, {fx::Int(0)}));
+    s.Let(fx::Var(kD), fx::Var(111));
+  }, 1, [](fx::Game& g) { g.IntVar(1, {5}).IntVar(111); });
+  EXPECT_EQ(IntVar(kA, 0), 7000);
+  EXPECT_EQ(IntVar(kA, 1), 7000);
+  EXPECT_EQ(IntVar(kA, 2), 2000);
+  EXPECT_EQ(IntVar(kA, 3), 7000);  // a value other than 0 or 1 changes nothing
+  EXPECT_EQ(IntVar(kI), 2904);     // the tick itself wrapped
+  EXPECT_EQ(DblVar(kD), 7000.0);
+  EXPECT_EQ(g_PlayTimers[2].stamp, 0u);
+  Timer_StartAll(Clock_Ms32());
+  Clock_SetManual(false);
+}
+
+// Command 91's logical size: in a plain window the screen and shown sizes
+// follow it; in full screen or maximised the picture is fitted again into
+// the screen size that stays.
+TEST(HostCmds, SettingsLogicalSizeByWindowState) {
+  struct Case {
+    bool full, maximized;
+    int32_t screenW, screenH;
+    int64_t w, h;
+    int32_t logicalW, logicalH, wantScreenW, wantScreenH, shownW, shownH;
+  } cases[] = {
+      {false, false, 640, 480, 9000, 300, 8192, 300, 8192, 300, 8192, 300},  // clamped
+      {false, false, 640, 480, 50, 100, 128, 128, 128, 128, 128, 128},
+      {true, false, 1920, 1080, 400, 300, 400, 300, 1920, 1080, 1440, 1080},
+      {false, true, 1000, 1000, 400, 300, 400, 300, 1000, 1000, 1000, 750},
+      {false, false, 640, 480, 400, 300, 400, 300, 400, 300, 400, 300},
+  };
+  WindowRec rec;
+  g_WindowRecs[0] = &rec;
+  Shell_InstallVmHooks();
+  for (const Case& c : cases) {
+    g_FullScreen = c.full;
+    g_MainSize.maximized = c.maximized;
+    g_Screen.screenW = c.screenW;
+    g_Screen.screenH = c.screenH;
+    g_Screen.shownW = g_Screen.shownH = 0;
+    HostRun r([&](fx::Scene& s) { s.Cmd("settings", {{"width", fx::Int(c.w)}, {"height", fx::Int(c.h)}}); });
+    ASSERT_EQ(r.loaded, 0);
+    EXPECT_TRUE(r.log.Empty()) << r.log.First();
+    std::string at = std::to_string(c.w) + " x " + std::to_string(c.h) + (c.full ? " full" : "") +
+                     (c.maximized ? " maximised" : "");
+    EXPECT_EQ(rec.logicalW, c.logicalW) << at;
+    EXPECT_EQ(rec.logicalH, c.logicalH) << at;
+    EXPECT_EQ(g_Screen.screenW, c.wantScreenW) << at;
+    EXPECT_EQ(g_Screen.screenH, c.wantScreenH) << at;
+    EXPECT_EQ(g_Screen.shownW, c.shownW) << at;
+    EXPECT_EQ(g_Screen.shownH, c.shownH) << at;
+  }
+  g_FullScreen = 0;
+  g_MainSize.maximized = 0;
+  g_Screen = ScreenSizes();
+  g_WindowRecs[0] = nullptr;
+  g_VmHostHooks = VmHostHooks();
+  g_SysVarHooks = SysVarHooks();
 }
 
 }  // namespace

@@ -20,6 +20,14 @@ bool FakeMouse(int32_t n, int64_t, int64_t* out) {
   return false;
 }
 
+// Windows 0 and 1 are 640 x 480 and 16 x 15; windows 2 and 3 do not exist.
+bool FakeWindows(int32_t window, int32_t* w, int32_t* h) {
+  if (window > 1) return false;
+  *w = window == 0 ? 640 : 16;
+  *h = window == 0 ? 480 : 15;
+  return true;
+}
+
 // A 10 x 10 layer "pic" at (10, 10) under the root, transparent except
 // (3, 4) and (7, 2); (2, 5) holds 0x80112233.
 void MakePic() {
@@ -47,6 +55,7 @@ struct QueryRun {
     EndWithWait(s);
     loaded = LoadGame(g);
     g_SysVarHooks.shell = FakeMouse;
+    g_VmHostHooks.windowLogicalSize = FakeWindows;
     if (loaded == 0) {
       MakePic();
       RunFrames(1);
@@ -55,6 +64,7 @@ struct QueryRun {
   ~QueryRun() {
     Script_FreeAll();
     g_SysVarHooks = SysVarHooks();
+    g_VmHostHooks.windowLogicalSize = nullptr;
   }
   int loaded;
   ErrCapture log;
@@ -89,6 +99,30 @@ TEST(QueryObject, FieldsPixelsAndTheVisibleBox) {
   EXPECT_TRUE(r.log.Empty()) << r.log.First();
   const int64_t want[] = {1, 10, 10, 0, 1, -1, 2, 4, 3, 7, 1, int32_t(0xFF000001), 0, -1};
   for (int i = 0; i < 14; ++i) EXPECT_EQ(IntVar(kA, i), want[i]) << i;
+}
+
+// The window point must lie inside the window's logical size, and the
+// window must exist; the layer itself reaches beyond window 1's width.
+TEST(QueryObject, WindowPointIsBoundByTheWindow) {
+  struct Case {
+    int64_t window, x, y, want;
+  } cases[] = {
+      {1, 13, 14, 0x000001},  // inside window 1 and the layer: pixel (3, 4)
+      {1, 17, 12, -1},        // beyond window 1's width, over the layer's pixel (7, 2)
+      {1, 13, 15, -1},        // at window 1's height, over the layer's pixel (3, 5)
+      {0, 17, 12, 0x000002},  // window 0 is wide enough
+      {2, 13, 14, -1},        // no window 2
+      {9, 13, 14, -1},        // limited to window 3, which does not exist
+      {-4, 13, 14, 0x000001}, // limited to window 0
+  };
+  QueryRun r([&](fx::Scene& s) {
+    int slot = 0;
+    for (const Case& c : cases) Q(s, slot++, "q23", c.window, {{"x", fx::Int(c.x)}, {"y", fx::Int(c.y)}});
+  });
+  ASSERT_EQ(r.loaded, 0);
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(IntVar(kA, int64_t(i)), cases[i].want) << "window " << cases[i].window << " at ("
+                                                      << cases[i].x << ", " << cases[i].y << ")";
 }
 
 TEST(QueryObject, OwnPixelNeedsBothCoordinates) {

@@ -7,7 +7,12 @@
 #include <set>
 
 #include "base/base.h"
+#include "render/gpu.h"
 #include "scene_testutil.h"
+#include "shell/shell.h"
+#include "shell/startup.h"
+#include "shell/sysinfo.h"
+#include "vm/host.h"
 #include "text/text.h"
 #include "vm/sysvar_hooks.h"
 
@@ -144,6 +149,129 @@ TEST(SysVar, MessageTextAndOpsThroughTheTextGetter) {
   EXPECT_EQ(StrVar(3001), "112");
   EXPECT_EQ(StrVar(3002), "");
   EXPECT_EQ(StrVar(3003), "");
+}
+
+// The engine and window-event words read through the shell's getter, each
+// from its own word; 113 from the renderer's drawing mode.
+TEST(SysVar, EngineAndWindowEventWords) {
+  struct Case {
+    int32_t number;
+    std::function<void()> set;
+    int64_t want;
+  } cases[] = {
+      {3, [] { g_DirectXVersion = 9; }, 9},
+      {114, [] { g_DesktopMetrics.refreshRate = 75; }, 75},
+      {117, [] { g_CloseRequest = 1; }, 1},
+      {118, [] { g_MinimizeRequest = 2; }, 2},
+      {119, [] { g_MaximizeRequest = 3; }, 3},
+      {120, [] { g_ScreenModeRequest = 4; }, 4},
+      {132, [] { g_MenuCommand = 0x1234567890ull; }, 0x1234567890ll},
+      {145, [] { g_LastKeyDown = 13; }, 13},
+      {146, [] { g_LastMouseButton = 4; }, 4},
+      {113, [] { g_D3dMode.FullGpu = 1; }, 1},
+  };
+  std::vector<SysVarRun::Read> reads;
+  for (const Case& c : cases) {
+    c.set();
+    reads.push_back({c.number, 0});
+  }
+  SysVarRun r(reads, {}, [](fx::Game&) { Shell_InstallVmHooks(); });
+  ASSERT_EQ(r.loaded, 0) << r.log.First();
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(IntVar(uint32_t(2000 + i)), cases[i].want) << cases[i].number;
+  EXPECT_TRUE(r.log.Empty()) << r.log.First();
+  g_DirectXVersion = 0;
+  g_DesktopMetrics.refreshRate = -1;
+  g_CloseRequest = g_MinimizeRequest = g_MaximizeRequest = g_ScreenModeRequest = 0;
+  g_MenuCommand = 0;
+  g_LastKeyDown = g_LastMouseButton = 0;
+  g_D3dMode.FullGpu = 0;
+  g_VmHostHooks = VmHostHooks();
+}
+
+// A script takes a window event by clearing its word; the operators apply
+// as to any number. The engine words 3 and 114 stay read-only.
+TEST(SysVar, ScriptsClearTheWindowEventWords) {
+  g_CloseRequest = 1;
+  g_MenuCommand = 30001;
+  g_LastKeyDown = 13;
+  {
+    g_QuitRequested = 0;
+    fx::Game g;
+    g.IntVar(117).IntVar(132).IntVar(145).IntVar(2000);
+    fx::Scene& s = g.Scene(0);
+    s.Label("SYSTEM_START");
+    s.Let(fx::Var(117), fx::Int(0));
+    s.Let(fx::Var(132), fx::Int(5), fx::kOpAdd);
+    s.Let(fx::Var(145), fx::Int(0));
+    s.Let(fx::Var(2000), fx::Var(132));
+    EndWithWait(s);
+    ErrCapture log;
+    ASSERT_EQ(LoadGame(g), 0);
+    RunFrames(1);
+    EXPECT_TRUE(log.Empty()) << log.First();
+    EXPECT_EQ(g_CloseRequest.load(), 0);
+    EXPECT_EQ(g_MenuCommand.load(), 30006u);
+    EXPECT_EQ(g_LastKeyDown.load(), 0u);
+    EXPECT_EQ(IntVar(2000), 30006);
+    Script_FreeAll();
+  }
+  for (int32_t n : {3, 114}) {
+    g_QuitRequested = 0;
+    fx::Game g;
+    g.IntVar(uint16_t(n));
+    fx::Scene& s = g.Scene(0);
+    s.Label("SYSTEM_START");
+    s.Let(fx::Var(n), fx::Int(1));
+    EndWithWait(s);
+    ErrCapture log;
+    ASSERT_EQ(LoadGame(g), 0);
+    RunFrames(1);
+    EXPECT_EQ(log.First(), 101150) << n;
+    Script_FreeAll();
+  }
+  g_MenuCommand = 0;
+  g_SysVarHooks = SysVarHooks();
+}
+
+// The start-up's arguments and local time, the dropped files, the screen
+// size, the sub windows' mouse positions and the top-level tasks.
+TEST(SysVar, ArgumentsDropsScreenWindowsAndTasks) {
+  g_Args.count = 3;
+  g_DroppedFiles.count = 2;
+  g_Screen.screenW = 800;
+  g_Screen.screenH = 600;
+  for (int i = 0; i < 8; ++i) g_StartLocalTime[i] = 100 + i;
+  WindowRec subs[3];
+  for (int i = 0; i < 3; ++i) {
+    subs[i].mouseX = 11 * (i + 1);
+    subs[i].mouseY = 44 + 11 * i;
+    g_WindowRecs[i + 1] = &subs[i];
+  }
+  struct Case {
+    int32_t number;
+    int64_t index, want;
+  } cases[] = {
+      {13, 0, 3},   {15, 0, 2},   {115, 0, 800}, {116, 0, 600}, {135, 0, 11}, {136, 0, 22},
+      {137, 0, 33}, {140, 0, 44}, {141, 0, 55},  {142, 0, 66},  {0, 8, 100},  {0, 15, 107},
+  };
+  std::vector<SysVarRun::Read> reads;
+  for (const Case& c : cases) reads.push_back({c.number, c.index});
+  reads.push_back({126, 0});
+  SysVarRun r(reads, {});
+  ASSERT_EQ(r.loaded, 0) << r.log.First();
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(IntVar(uint32_t(2000 + i)), cases[i].want) << cases[i].number << "[" << cases[i].index << "]";
+  const ObjNode* tasks = g_TreeRoots[kTreeTask].root;
+  ASSERT_NE(tasks, nullptr);
+  EXPECT_GE(tasks->childCount, 1u);
+  EXPECT_EQ(IntVar(uint32_t(2000 + std::size(cases))), int64_t(tasks->childCount));
+  EXPECT_TRUE(r.log.Empty()) << r.log.First();
+  for (int i = 1; i < 4; ++i) g_WindowRecs[i] = nullptr;
+  g_Args.count = 0;
+  g_DroppedFiles.count = 0;
+  g_Screen = ScreenSizes();
+  for (int i = 0; i < 8; ++i) g_StartLocalTime[i] = 0;
 }
 
 }  // namespace

@@ -116,3 +116,18 @@ TEST(VarInfo, ErrorsByNumber) {
 }
 
 }  // namespace
+
+namespace {
+// A text target cannot take the number: the setter reports 101140 and the
+// command ends with -1 instead of going on as if it had stored it.
+TEST(VarInfo, UnstorableResultEndsWithMinusOne) {
+  InfoRun r([](fx::Scene& s) {
+    s.Cmd("varinfo", {{"source", fx::Var(kInts)}, {"target", fx::Var(kOutT)}, {"type", fx::Int(0)}});
+  });
+  ASSERT_EQ(r.loaded, 0);
+  EXPECT_TRUE(r.log.Has(101140));
+  EXPECT_EQ(g_VmLastResult, 0xFF);
+  EXPECT_EQ(StrVar(kOutT), "keep");
+  Script_FreeAll();
+}
+}  // namespace
