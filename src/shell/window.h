@@ -312,6 +312,15 @@ struct ScreenSizes {
   std::atomic<int32_t> screenW{0}, screenH{0};  // area the picture is fitted into
   std::atomic<int32_t> shownW{0}, shownH{0};    // size the picture is drawn at
   std::atomic<int32_t> keptScreenW{0}, keptScreenH{0}, keptShownW{0}, keptShownH{0};  // at full-screen entry
+  ScreenSizes() = default;
+  // Field by field (a reset to the start values, in tests).
+  ScreenSizes& operator=(const ScreenSizes& o) {
+    screenW = o.screenW.load(), screenH = o.screenH.load();
+    shownW = o.shownW.load(), shownH = o.shownH.load();
+    keptScreenW = o.keptScreenW.load(), keptScreenH = o.keptScreenH.load();
+    keptShownW = o.keptShownW.load(), keptShownH = o.keptShownH.load();
+    return *this;
+  }
 };
 extern ScreenSizes g_Screen;
 // Guards the sizes changed together and the letter-box (g_LetterBox, which
