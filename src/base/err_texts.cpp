@@ -30,7 +30,10 @@ constexpr const char kLicenceText[] =
     "(www.freetype.org). All rights reserved. - FreeType ライセンス\n"
     "・fontconfig (Keith Packard ほか) - MIT 形式のライセンス\n"
     "・SDL2 (Sam Lantinga ほか) - zlib ライセンス\n"
-    "・Ogg Vorbis (Xiph.Org Foundation) - BSD 形式のライセンス\n"
+    "・Ogg Vorbis: libogg, libvorbis (Xiph.Org Foundation) - BSD 形式のライセンス\n"
+    "・FFmpeg: libavcodec, libavformat, libavutil, libswscale, libswresample"
+    " - LGPL 2.1 以降\n"
+    "・libepoxy (Intel Corporation ほか) - MIT ライセンス\n"
     "\n"
     "これらのライブラリは無保証で提供されています。"
     "各ライセンスの全文はそれぞれの配布物に含まれています。";

@@ -9,6 +9,8 @@
 
 using namespace cgop;
 
+void* (*g_CgScratchAlloc)(size_t bytes) = [](size_t bytes) { return std::malloc(bytes); };
+
 namespace {
 
 struct FxEntry {

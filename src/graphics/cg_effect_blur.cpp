@@ -4,6 +4,7 @@
 #include <new>
 
 #include "graphics/cg_effect_internal.h"
+#include "graphics/cg_op.h"
 
 namespace {
 
@@ -53,11 +54,11 @@ int Average(const FxCall& c, bool rows, bool cols, Chan ch) {
   int64_t w = c.outW, h = c.outH;
   int32_t r = c.v1 > 1 ? c.v1 : 1;
   uint32_t mask = MaskOf(ch);
-  uint32_t* scratch = static_cast<uint32_t*>(std::malloc(size_t(w * h) * 4));
+  uint32_t* scratch = static_cast<uint32_t*>(g_CgScratchAlloc(size_t(w * h) * 4));
   if (!scratch) return -1;
   CopyRect(c);
   // `keep` is the input pixel (its alpha, or 0 colour for the alpha blur).
-  uint32_t* keep = static_cast<uint32_t*>(std::malloc(size_t(w * h) * 4));
+  uint32_t* keep = static_cast<uint32_t*>(g_CgScratchAlloc(size_t(w * h) * 4));
   if (!keep) {
     std::free(scratch);
     return -1;

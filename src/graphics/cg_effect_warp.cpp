@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "graphics/cg_effect_internal.h"
+#include "graphics/cg_op.h"
 #include "vm/math.h"
 
 const uint8_t kFxScatterTable[24][4] = {
@@ -126,7 +127,7 @@ int Fx_Swirl(const FxCall& c) {
   int32_t w = c.outW, h = c.outH;
   int32_t cx = w / 2, cy = h / 2;
   int32_t n = int32_t(1 + (std::hypot(double(w), double(h)) + 1) * 0.5);
-  int32_t* cs = static_cast<int32_t*>(std::malloc(size_t(n) * 2 * sizeof(int32_t)));
+  int32_t* cs = static_cast<int32_t*>(g_CgScratchAlloc(size_t(n) * 2 * sizeof(int32_t)));
   if (!cs) return -1;
   int32_t* sn = cs + n;
   for (int32_t i = 0; i < n; i++) {

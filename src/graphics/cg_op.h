@@ -101,13 +101,19 @@ int Cg_ApplyEffect(int effect, ObjNode* first, ObjNode* second, int32_t left, in
 bool Cg_IsScaleMethod(int method);
 int Cg_Scale(ObjNode* first, ObjNode* second, int32_t left100, int32_t top100, int32_t right100,
              int32_t bottom100, int32_t outW100, int32_t outH100, int count, int method);
+// Scratch memory of the effects and scalers (malloc; a test may make it
+// fail). Null when there is none: the operation reports 104030 and leaves
+// its layers as they were.
+extern void* (*g_CgScratchAlloc)(size_t bytes);
 // The kernels, on plain buffers (out: W x H, tightly packed; src: a layer
 // buffer of w x h with its spare row).
 void Cg_ScaleMethod31(uint8_t* out, const uint8_t* src, int32_t left, int32_t top, int32_t right,
                       int32_t bottom, int32_t w, int32_t h, int32_t outW, int32_t outH);
-void Cg_ScaleMethod41(uint8_t* out, const uint8_t* src, int32_t x0, int32_t y0, int32_t x1,
-                      int32_t y1, int32_t w, int32_t h, int32_t outW100, int32_t outH100);
-// 0, or -1 after 104030 (the intermediate image); nothing is written then.
+// 0, or -1 after 104030 (its scratch); the output is then unfinished.
+int Cg_ScaleMethod41(uint8_t* out, const uint8_t* src, int32_t x0, int32_t y0, int32_t x1,
+                     int32_t y1, int32_t w, int32_t h, int32_t outW100, int32_t outH100);
+// 0, or -1 after 104030 (the intermediate image or its tables); the output
+// is then unfinished.
 int Cg_ScaleMethod51(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int32_t outW,
                      int32_t outH);
 double Cg_Sinc(double x);

@@ -37,8 +37,7 @@ int RunMethod(int method, uint8_t* out, const LayerImage* s, int32_t l100, int32
       Cg_ScaleMethod31(out, s->pixels, l100 / 100, t100 / 100, r100 / 100, b100 / 100, w, h, W, H);
       return 0;
     case 41:
-      Cg_ScaleMethod41(out, s->pixels, l100, t100, r100, b100, w, h, ow100, oh100);
-      return 0;
+      return Cg_ScaleMethod41(out, s->pixels, l100, t100, r100, b100, w, h, ow100, oh100);
     case 51: return Cg_ScaleMethod51(out, s->pixels, w, h, W, H);
     default: break;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "base/base.h"
@@ -75,14 +76,11 @@ uint32_t Filter(const LanczosAxis& ax, int32_t i, const uint32_t* line, int64_t 
 
 }  // namespace
 
-int Cg_ScaleMethod51(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int32_t outW,
-                     int32_t outH) {
-  if (w < 1 || h < 1 || outW < 1 || outH < 1) return 0;
-  uint32_t* mid = static_cast<uint32_t*>(std::malloc(size_t(outW) * size_t(h) * 4));
-  if (!mid) {
-    Err_ShowF(104030, 1, "");
-    return -1;
-  }
+namespace {
+
+// Both passes into `out`; false when a table could not be made.
+bool Lanczos(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int32_t outW, int32_t outH,
+             uint32_t* mid, int64_t* acc) try {
   LanczosAxis ax;
   BuildWeights(&ax, w, outW);
   const uint32_t* in = reinterpret_cast<const uint32_t*>(src);
@@ -91,9 +89,9 @@ int Cg_ScaleMethod51(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int
   // The column pass accumulates whole intermediate rows, which keeps its
   // reads in order.
   BuildWeights(&ax, h, outH);
-  std::vector<int64_t> acc(size_t(outW) * 4);
+  const size_t n = size_t(outW) * 4;
   for (int32_t y = 0; y < outH; y++) {
-    std::fill(acc.begin(), acc.end(), 0);
+    std::fill(acc, acc + n, 0);
     const int32_t* wt = &ax.weights[size_t(y) * size_t(ax.taps)];
     int64_t ws = 0;
     for (int32_t j = 0; j < ax.count[size_t(y)]; j++) {
@@ -101,11 +99,29 @@ int Cg_ScaleMethod51(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int
       if (k < 0 || k >= h) continue;
       ws += wt[j];
       const uint8_t* row = reinterpret_cast<const uint8_t*>(mid + k * outW);
-      for (size_t i = 0; i < acc.size(); i++) acc[i] += int64_t(wt[j]) * row[i];
+      for (size_t i = 0; i < n; i++) acc[i] += int64_t(wt[j]) * row[i];
     }
     uint8_t* o = out + size_t(y) * size_t(outW) * 4;
-    for (size_t i = 0; i < acc.size(); i++) o[i] = ws == 0 ? 0 : cgop::ClampByte(acc[i] / ws);
+    for (size_t i = 0; i < n; i++) o[i] = ws == 0 ? 0 : cgop::ClampByte(acc[i] / ws);
   }
+  return true;
+} catch (const std::bad_alloc&) {
+  return false;
+}
+
+}  // namespace
+
+int Cg_ScaleMethod51(uint8_t* out, const uint8_t* src, int32_t w, int32_t h, int32_t outW,
+                     int32_t outH) {
+  if (w < 1 || h < 1 || outW < 1 || outH < 1) return 0;
+  // The scratch and the weight tables are checked: a failure is reported,
+  // never thrown through the frame.
+  uint32_t* mid = static_cast<uint32_t*>(g_CgScratchAlloc(size_t(outW) * size_t(h) * 4));
+  int64_t* acc = static_cast<int64_t*>(g_CgScratchAlloc(size_t(outW) * 4 * sizeof(int64_t)));
+  bool done = mid && acc && Lanczos(out, src, w, h, outW, outH, mid, acc);
+  std::free(acc);
   std::free(mid);
-  return 0;
+  if (done) return 0;
+  Err_ShowF(104030, 1, "");
+  return -1;
 }

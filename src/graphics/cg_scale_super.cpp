@@ -2,10 +2,13 @@
 // averages four bilinear samples on a grid twice as dense as the output,
 // the columns' fractions sharpened by the filtered scaler's weight curve.
 // Rows are shared over the pixel workers (job 41).
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "base/base.h"
 #include "graphics/cg_op_internal.h"
 
 namespace {
@@ -64,6 +67,7 @@ struct SuperJob {
   Axis cols, rows;
   const int32_t* subCol;   // column per sub-column, limited to the image
   const uint8_t* subFrac;  // its sharpened fraction
+  std::atomic<bool>* failed;  // a band's scratch could not be made
 };
 
 // Runs fn over `rows` rows, one band per worker, and waits for all of them.
@@ -141,7 +145,19 @@ void SampleRow(const SuperJob& j, RowCache& cache, int64_t r, int32_t subs, uint
   for (int32_t k = 0; k < subs; k++) out[k] = Mix(top[k], bot[k], g);
 }
 
+void SuperRowsChecked(WorkerJob& wj);
+
+// A band whose scratch cannot be made says so to the poster instead of
+// throwing on a worker.
 void SuperRows(WorkerJob& wj) {
+  try {
+    SuperRowsChecked(wj);
+  } catch (const std::bad_alloc&) {
+    static_cast<const SuperJob*>(wj.user)->failed->store(true);
+  }
+}
+
+void SuperRowsChecked(WorkerJob& wj) {
   const SuperJob& j = *static_cast<const SuperJob*>(wj.user);
   int32_t subs = 2 * (j.colEnd - j.colFirst);
   std::vector<uint32_t> A(size_t(subs > 0 ? subs : 1)), B(A.size());
@@ -162,10 +178,10 @@ void SuperRows(WorkerJob& wj) {
 
 }  // namespace
 
-void Cg_ScaleMethod41(uint8_t* out, const uint8_t* src, int32_t x0, int32_t y0, int32_t x1,
-                      int32_t y1, int32_t w, int32_t h, int32_t outW100, int32_t outH100) {
+int Cg_ScaleMethod41(uint8_t* out, const uint8_t* src, int32_t x0, int32_t y0, int32_t x1,
+                     int32_t y1, int32_t w, int32_t h, int32_t outW100, int32_t outH100) {
   int32_t W = outW100 / 100, H = outH100 / 100;
-  if (W <= 0 || H <= 0) return;
+  if (W <= 0 || H <= 0) return 0;
   SuperJob j{};
   j.out = out, j.src = src, j.w = w, j.h = h, j.W = W;
   j.cols = MakeAxis(x0, x1, outW100);
@@ -178,16 +194,25 @@ void Cg_ScaleMethod41(uint8_t* out, const uint8_t* src, int32_t x0, int32_t y0, 
   std::memset(out, 0, pitch * size_t(rowFirst));
   std::memset(out + pitch * size_t(rowEnd), 0, pitch * size_t(H - rowEnd));
   // Sub-column tables, built once by the poster and only read by the jobs.
-  std::vector<int32_t> subCol(size_t(2 * W));
-  std::vector<uint8_t> subFrac(size_t(2 * W));
-  for (int32_t i = 0; i < 2 * W; i++) {
-    int64_t q = j.cols.At(i, 2, 0);
-    int64_t sx = j.cols.start + (q >> 8);
-    // The right neighbour of the last column is the buffer's next pixel.
-    subCol[size_t(i)] = int32_t(sx < 0 ? 0 : sx >= w ? w - 1 : sx);
-    subFrac[size_t(i)] = kSharpen.t[q & 0xFF];
+  int32_t* subCol = static_cast<int32_t*>(g_CgScratchAlloc(size_t(2 * W) * sizeof(int32_t)));
+  uint8_t* subFrac = static_cast<uint8_t*>(g_CgScratchAlloc(size_t(2 * W)));
+  std::atomic<bool> failed{!subCol || !subFrac};
+  j.failed = &failed;
+  if (!failed) {
+    for (int32_t i = 0; i < 2 * W; i++) {
+      int64_t q = j.cols.At(i, 2, 0);
+      int64_t sx = j.cols.start + (q >> 8);
+      // The right neighbour of the last column is the buffer's next pixel.
+      subCol[size_t(i)] = int32_t(sx < 0 ? 0 : sx >= w ? w - 1 : sx);
+      subFrac[size_t(i)] = kSharpen.t[q & 0xFF];
+    }
+    j.subCol = subCol;
+    j.subFrac = subFrac;
+    ShareRows(SuperRows, &j, rowEnd - rowFirst);
   }
-  j.subCol = subCol.data();
-  j.subFrac = subFrac.data();
-  ShareRows(SuperRows, &j, rowEnd - rowFirst);
+  std::free(subFrac);
+  std::free(subCol);
+  if (!failed) return 0;
+  Err_ShowF(104030, 1, "");
+  return -1;
 }

@@ -48,10 +48,8 @@ void Layer_ReleaseNodeRecord(ObjNode* node) {
 }
 
 void Layer_InstallTreeHooks() {
-  static bool installed = false;
-  if (installed) return;
+  // Set every time: a restarted engine (or a test) may have replaced it.
   Obj_SetReleaseHook(kTreeLayer, Layer_ReleaseNodeRecord);
-  installed = true;
 }
 
 void Obj_Release(ObjNode* node) {

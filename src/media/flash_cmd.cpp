@@ -18,14 +18,7 @@ constexpr size_t kFlashWidePathMax = 261;  // UTF-16 units of the full path
 
 char s_FlashFile[kFilePathMax] = {};
 
-void ApplyRect() {
-  int32_t* fields[4] = {&g_FlashX, &g_FlashY, &g_FlashWidth, &g_FlashHeight};
-  const int ids[4] = {kX, kY, kWidth, kHeight};
-  for (int k = 0; k < 4; ++k) {
-    int s = g_ArgGiven[ids[k]];
-    if (s) *fields[k] = int32_t(Cmd_ApplyOp(int(g_ArgSlot[s].op), *fields[k], g_ArgInt[s]));
-  }
-}
+void ApplyRect() { Media_ApplyRectArgs(kX, &g_FlashX, &g_FlashY, &g_FlashWidth, &g_FlashHeight); }
 
 // A new file: stored in the engine's form once it opens; the rectangle's
 // values not given in this call go back to 0, 0 and the logical size.

@@ -35,6 +35,10 @@ MediaWindowInfo Media_Window0();
 // offset by the letter box, scaled by shown / logical (unchanged where the
 // logical size is 0). Integer arithmetic.
 void Media_ShownRect(const MediaWindowInfo& w, const int32_t logical[4], int32_t out[4]);
+// Applies the given rectangle arguments (ids first .. first + 3: x, y,
+// width, height) of the current command to the four fields, each with its
+// argument's operator.
+void Media_ApplyRectArgs(int first, int32_t* x, int32_t* y, int32_t* w, int32_t* h);
 // A script's file name as the engine keeps it: lower-cased, every '/' that
 // is not the second byte of a Shift-JIS character turned into '\'. Cut to
 // `cap` bytes on a character boundary.

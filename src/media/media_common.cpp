@@ -7,6 +7,7 @@
 #include "media/media.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "vm/vm.h"
 
 MediaWindowFn g_MediaWindowHook = nullptr;
 
@@ -36,4 +37,12 @@ bool Media_FileReadable(const char* engineName) {
   if (!f) return false;
   std::fclose(f);
   return true;
+}
+
+void Media_ApplyRectArgs(int first, int32_t* x, int32_t* y, int32_t* w, int32_t* h) {
+  int32_t* fields[4] = {x, y, w, h};
+  for (int k = 0; k < 4; ++k) {
+    int s = g_ArgGiven[first + k];
+    if (s) *fields[k] = int32_t(Cmd_ApplyOp(int(g_ArgSlot[s].op), *fields[k], g_ArgInt[s]));
+  }
 }

@@ -17,14 +17,7 @@ namespace {
 constexpr int kCmdMoviePlay = 71, kCmdMovieStop = 72, kCmdMovieQuery = 73;
 constexpr size_t kProbeBytes = 5;
 
-void ApplyRect() {
-  int32_t* fields[4] = {&g_MovieX, &g_MovieY, &g_MovieWidth, &g_MovieHeight};
-  const int ids[4] = {kX, kY, kWidth, kHeight};
-  for (int k = 0; k < 4; ++k) {
-    int s = g_ArgGiven[ids[k]];
-    if (s) *fields[k] = int32_t(Cmd_ApplyOp(int(g_ArgSlot[s].op), *fields[k], g_ArgInt[s]));
-  }
-}
+void ApplyRect() { Media_ApplyRectArgs(kX, &g_MovieX, &g_MovieY, &g_MovieWidth, &g_MovieHeight); }
 
 // A new file: it must exist in one of the file sources. The rectangle's
 // values not given in this call go back to 0, 0 and the logical size; a

@@ -205,6 +205,15 @@ int32_t PlatAudioBuf_SetPosition(PlatAudioBuffer* b, uint32_t play) {
   std::lock_guard<std::mutex> lock(Audio_Device().lock);
   if (play >= b->data.size()) return kAudioErrInvalidArg;
   b->pos = uint64_t(play / b->fmt.blockAlign) << 32;
+  b->wraps = 0;
+  return kAudioOk;
+}
+
+int32_t PlatAudioBuf_GetPlayed(const PlatAudioBuffer* b, uint64_t* bytes) {
+  if (!b) return kAudioErrNoBuffer;
+  std::lock_guard<std::mutex> lock(Audio_Device().lock);
+  uint64_t frames = b->wraps * b->frames + (b->pos >> 32);
+  if (bytes) *bytes = frames * b->fmt.blockAlign;
   return kAudioOk;
 }
 

@@ -102,7 +102,12 @@ bool PlatAudioBuf_IsPlaying(const PlatAudioBuffer* b);
 // Play cursor (the next byte the mixer reads) and write cursor (the first
 // byte that is safe to write), both block-aligned byte offsets.
 int32_t PlatAudioBuf_GetPosition(const PlatAudioBuffer* b, uint32_t* play, uint32_t* write);
+// Moves the play cursor; the played count below starts again from there.
 int32_t PlatAudioBuf_SetPosition(PlatAudioBuffer* b, uint32_t play);
+// Bytes the play cursor has moved through since the buffer was made (or
+// last positioned), every wrap included: the mixer counts the wraps, so a
+// caller may read it as seldom as it likes.
+int32_t PlatAudioBuf_GetPlayed(const PlatAudioBuffer* b, uint64_t* bytes);
 
 // A locked region of a buffer: up to two parts (the second where the region
 // wraps past the end). The mixer waits while a region is locked; unlock it

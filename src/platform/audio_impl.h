@@ -15,6 +15,7 @@ struct PlatAudioBuffer {
   int32_t gainL = 65536, gainR = 65536;  // Q16, from volume and pan
   bool playing = false, looping = false;
   uint64_t pos = 0;           // play position in frames, 32.32 fixed point
+  uint64_t wraps = 0;         // times the play cursor came back to frame 0
 };
 
 struct PlatAudioStream {

@@ -46,9 +46,13 @@ void MixVoice(PlatAudioBuffer& b, int32_t* acc, size_t frames, uint32_t devRate)
     if (pos >= end) {
       if (!b.looping) {
         b.playing = false;
+        b.wraps += 1;
         pos = 0;
         break;
       }
+      // Counted here, where the cursor wraps, so that a reader that looks
+      // only now and then still knows how far the buffer has played.
+      b.wraps += pos / end;
       pos %= end;
     }
   }

@@ -14,3 +14,8 @@ target_link_libraries(engine PUBLIC PkgConfig::AVMOVIE)
 # libepoxy, which also opens EGL.
 pkg_check_modules(EPOXY REQUIRED IMPORTED_TARGET epoxy)
 target_link_libraries(engine PUBLIC PkgConfig::EPOXY)
+
+# The notification-area icon (src/platform/tray.cpp) talks to the desktop
+# over the session bus.
+pkg_check_modules(DBUS REQUIRED IMPORTED_TARGET dbus-1)
+target_link_libraries(engine PUBLIC PkgConfig::DBUS)

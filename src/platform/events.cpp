@@ -106,21 +106,29 @@ bool Translate(const SDL_Event& e, PlatEvent* ev) {
       ev->window = IndexOfSdl(e.text.windowID);
       ev->text = Text_Utf8ToSjis(e.text.text);
       return true;
-    case SDL_MOUSEMOTION:
+    case SDL_MOUSEMOTION: {
+      // Positions are the client area's: a menu bar strip above it takes
+      // what happens on it.
+      PlatWindow* w = PlatWin_FromSdlId(e.motion.windowID);
+      if (w && PlatMenuBar_OnMouse(w, e)) return false;
       ev->msg = PlatMsg::MouseMove;
-      ev->window = IndexOfSdl(e.motion.windowID);
+      ev->window = w ? w->index : -1;
       ev->x = e.motion.x;
-      ev->y = e.motion.y;
+      ev->y = e.motion.y - PlatWin_BarRows(w);
       return true;
+    }
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEBUTTONUP: {
+      PlatWindow* w = PlatWin_FromSdlId(e.button.windowID);
+      if (w && PlatMenuBar_OnMouse(w, e)) return false;
       ev->msg = e.type == SDL_MOUSEBUTTONDOWN ? PlatMsg::ButtonDown : PlatMsg::ButtonUp;
-      ev->window = IndexOfSdl(e.button.windowID);
+      ev->window = w ? w->index : -1;
       ev->a = MouseKey(e.button.button);
       ev->x = e.button.x;
-      ev->y = e.button.y;
+      ev->y = e.button.y - PlatWin_BarRows(w);
       SetButton(ev->a, e.type == SDL_MOUSEBUTTONDOWN);
       return ev->a != 0;
+    }
     case SDL_MOUSEWHEEL: {
       int32_t dy = e.wheel.y;
       if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) dy = -dy;
@@ -285,6 +293,8 @@ uint32_t SdlIdOf(int32_t window) {
   PlatWindow* w = PlatWin_FromIndex(window);
   return w ? w->sdlId : 0;
 }
+// Rows above the client area of a window (its menu bar strip).
+int32_t BarRowsOf(int32_t window) { return PlatWin_BarRows(PlatWin_FromIndex(window)); }
 }  // namespace
 
 void Plat_InjectKey(int32_t scancode, bool down, int32_t window) {
@@ -305,7 +315,7 @@ void Plat_InjectButton(int32_t button, bool down, int32_t window, int32_t x, int
                                   SDL_BUTTON_X1, SDL_BUTTON_X2};
   e.button.button = (button >= 1 && button <= 6) ? kSdl[button] : 0;
   e.button.x = x;
-  e.button.y = y;
+  e.button.y = y + BarRowsOf(window);
   e.button.clicks = 1;
   SDL_PushEvent(&e);
 }
@@ -315,7 +325,7 @@ void Plat_InjectMotion(int32_t window, int32_t x, int32_t y) {
   e.type = SDL_MOUSEMOTION;
   e.motion.windowID = SdlIdOf(window);
   e.motion.x = x;
-  e.motion.y = y;
+  e.motion.y = y + BarRowsOf(window);
   SDL_PushEvent(&e);
 }
 

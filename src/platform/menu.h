@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-struct PlatWindow;
+#include "platform/window.h"
+
 struct PlatMenu;
 
 struct PlatMenuItem {
@@ -30,7 +31,7 @@ struct PlatMenu {
 constexpr int32_t kMenuBarHeight = 20;     // the bar strip, also the system's menu height
 constexpr int32_t kMenuItemHeight = 20;
 constexpr int32_t kMenuSeparatorHeight = 8;
-constexpr int32_t kMenuTextPixels = 12;    // glyph cell height
+constexpr int32_t kMenuTextPixels = 16;    // glyph cell height (the UI text size)
 constexpr int32_t kMenuPadLeft = 22;       // room for the check mark
 constexpr int32_t kMenuPadRight = 22;      // room for the submenu arrow
 constexpr int32_t kMenuBarItemPad = 8;     // either side of a bar entry's text
@@ -74,17 +75,33 @@ void PlatMenu_DrawBar(const PlatMenu& menu, const PlatMenuLayout& layout, int32_
 // ---- Popups (menu_popup.cpp) ----------------------------------------------
 // Shows `menu` as a popup at the desktop position (x, y) and runs its own
 // modal loop until an item is chosen (its id) or the popup is dismissed (0)
-// by a click outside, Escape or the owner losing the focus. Submenus open
-// beside their item. Headless (no display): 0 at once.
+// by a press outside it, Escape or the close request. Submenus open beside
+// their item. Keyboard: the arrows move and open or close submenus, Enter
+// and Space choose; mouse: hovering opens a submenu, a release of the left
+// or right button on an item chooses it. Headless (no display): 0 at once.
+// Runs on the main thread (another thread waits for it there).
 uint32_t PlatMenu_TrackPopup(const PlatMenu& menu, int32_t x, int32_t y, PlatWindow* owner);
-// Tests: the popup windows shown now, the innermost last (empty outside a
-// popup's loop), and a hook called on each turn of the loop.
+// Tests: the screen rectangles of the popup windows open now, the innermost
+// last (empty outside a popup's loop), and a hook called on each event the
+// loop takes.
+std::vector<PlatRect> PlatMenu_OpenPopups();
 using PlatMenuTurnFn = void (*)();
 extern PlatMenuTurnFn g_PlatMenuTurnHook;
 
 // ---- The menu bar of a window (menu_bar.cpp) --------------------------------
-// Attaches `menu` as the window's menu bar (null removes it). The menu must
-// live until it is replaced or removed.
+// Attaches a copy of `menu` (with its submenus) as the window's menu bar, a
+// strip of kMenuBarHeight above the client area (the window grows by it;
+// the client keeps its size and the frame's top includes the strip); null
+// removes it. Any thread; the window changes on the main thread.
 void PlatMenuBar_Attach(PlatWindow* w, const PlatMenu* menu);
-// The menu attached to the window, null for none.
+// The bar's copy attached to the window, null for none.
 const PlatMenu* PlatMenuBar_Get(const PlatWindow* w);
+// Told of each item chosen from a bar (main thread), with the window.
+using PlatMenuChosenFn = void (*)(PlatWindow* w, uint32_t id);
+extern PlatMenuChosenFn g_PlatMenuBarChosen;
+// A borderless window on top of the others that is nothing but a menu bar
+// strip `width` pixels wide at (x, y), hidden; its events carry `index`.
+// Destroy it with PlatWin_Destroy. Main thread.
+PlatWindow* PlatMenuBar_CreateStrip(int32_t index, int32_t x, int32_t y, int32_t width);
+// Tests: the strip as the window shows it now (main thread); false without.
+bool PlatMenuBar_ReadStrip(PlatWindow* w, std::vector<uint32_t>* bgra, int32_t* width);

@@ -31,12 +31,19 @@ void PlatPresent_CommitLocked(PlatWindow* w) {
   w->commitPending = false;
   if (!w->sdl) return;
   SDL_Surface* s = SDL_GetWindowSurface(w->sdl);
-  if (!s || w->canvas.empty()) return;
-  int cw = std::min(s->w, w->canvasW), ch = std::min(s->h, w->canvasH);
-  if (cw <= 0 || ch <= 0) return;
+  int32_t bar = PlatWin_BarRows(w);
+  if (!s || (w->canvas.empty() && !bar)) return;
   if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
-  SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_ARGB8888, w->canvas.data(), w->canvasW * 4,
-                    s->format->format, s->pixels, s->pitch);
+  // The menu bar strip first, then the picture below it.
+  int bw = std::min(s->w, w->barPixelsW), bh = std::min(s->h, bar);
+  if (bw > 0 && bh > 0 && w->barPixels.size() >= size_t(bw) * size_t(bh))
+    SDL_ConvertPixels(bw, bh, SDL_PIXELFORMAT_ARGB8888, w->barPixels.data(), w->barPixelsW * 4,
+                      s->format->format, s->pixels, s->pitch);
+  int cw = std::min(s->w, w->canvasW), ch = std::min(s->h - bh, w->canvasH);
+  if (cw > 0 && ch > 0 && !w->canvas.empty())
+    SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_ARGB8888, w->canvas.data(), w->canvasW * 4,
+                      s->format->format, static_cast<uint8_t*>(s->pixels) + size_t(bh) * s->pitch,
+                      s->pitch);
   if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
   SDL_UpdateWindowSurface(w->sdl);
 }
@@ -80,13 +87,17 @@ bool PlatPresent_ReadBack(PlatWindow* w, std::vector<uint32_t>* bgra, int32_t* w
   std::lock_guard<std::mutex> lock(g_PlatPresentLock);
   SDL_Surface* s = w->sdl ? SDL_GetWindowSurface(w->sdl) : nullptr;
   if (!s) return false;
-  bgra->assign(static_cast<size_t>(s->w) * static_cast<size_t>(s->h), 0u);
+  // The client area only: a menu bar strip above it is the frame's.
+  int32_t bar = std::min(s->h, PlatWin_BarRows(w)), h = s->h - bar;
+  bgra->assign(static_cast<size_t>(s->w) * static_cast<size_t>(h), 0u);
   if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
-  SDL_ConvertPixels(s->w, s->h, s->format->format, s->pixels, s->pitch,
-                    SDL_PIXELFORMAT_ARGB8888, bgra->data(), s->w * 4);
+  if (h > 0)
+    SDL_ConvertPixels(s->w, h, s->format->format,
+                      static_cast<const uint8_t*>(s->pixels) + size_t(bar) * s->pitch, s->pitch,
+                      SDL_PIXELFORMAT_ARGB8888, bgra->data(), s->w * 4);
   if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
   if (width) *width = s->w;
-  if (height) *height = s->h;
+  if (height) *height = h;
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/cursor.h"
 #include "platform/displays.h"
 #include "platform/text.h"
 #include "platform/window_impl.h"
@@ -40,7 +41,8 @@ int32_t g_FakeMouseX = 0, g_FakeMouseY = 0;
 
 SDL_HitTestResult HitTest(SDL_Window*, const SDL_Point* p, void* data) {
   PlatWindow* w = static_cast<PlatWindow*>(data);
-  if (w && w->dragTest && w->dragTest(w->index, p->x, p->y)) return SDL_HITTEST_DRAGGABLE;
+  int32_t y = p->y - PlatWin_BarRows(w);
+  if (w && y >= 0 && w->dragTest && w->dragTest(w->index, p->x, y)) return SDL_HITTEST_DRAGGABLE;
   return SDL_HITTEST_NORMAL;
 }
 
@@ -65,6 +67,7 @@ bool Plat_VideoInit() {
 
 void Plat_VideoQuit() {
   if (!g_VideoUp) return;
+  PlatCursor_ForgetScreen();
   SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
   g_VideoUp = false;
@@ -99,6 +102,7 @@ PlatWindow* PlatWin_Create(const PlatWindowDesc& desc) {
 
 void PlatWin_Destroy(PlatWindow* w) {
   if (!w) return;
+  PlatMenuBar_Forget(w);
   std::lock_guard<std::mutex> lock(g_PlatPresentLock);
   g_Windows.erase(std::remove(g_Windows.begin(), g_Windows.end(), w), g_Windows.end());
   SDL_DestroyWindow(w->sdl);
@@ -126,7 +130,7 @@ void PlatWin_NoteSize(PlatWindow* w) {
   int cw = 0, ch = 0;
   SDL_GetWindowSize(w->sdl, &cw, &ch);
   w->clientW = cw;
-  w->clientH = ch;
+  w->clientH = std::max(0, ch - PlatWin_BarRows(w));
 }
 
 void PlatPresent_CommitPending() {
@@ -191,6 +195,10 @@ bool PlatWin_GetClientRect(const PlatWindow* w, PlatRect* out) {
   if (!w || !out) return false;
   SDL_GetWindowPosition(w->sdl, &out->x, &out->y);
   SDL_GetWindowSize(w->sdl, &out->w, &out->h);
+  // The menu bar strip belongs to the frame, as a system menu bar would.
+  int32_t bar = PlatWin_BarRows(w);
+  out->y += bar;
+  out->h = std::max(0, out->h - bar);
   return true;
 }
 
@@ -198,6 +206,7 @@ void PlatWin_GetFrame(const PlatWindow* w, int32_t* left, int32_t* top, int32_t*
                       int32_t* bottom) {
   int t = 0, l = 0, b = 0, r = 0;
   if (w && SDL_GetWindowBordersSize(w->sdl, &t, &l, &b, &r) != 0) t = l = b = r = 0;
+  t += PlatWin_BarRows(w);
   if (left) *left = l;
   if (top) *top = t;
   if (right) *right = r;
@@ -206,21 +215,23 @@ void PlatWin_GetFrame(const PlatWindow* w, int32_t* left, int32_t* top, int32_t*
 
 void PlatWin_SetClientRect(PlatWindow* w, int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!w) return;
-  SDL_SetWindowPosition(w->sdl, x, y);
-  if (width > 0 && height > 0) SDL_SetWindowSize(w->sdl, width, height);
+  int32_t bar = PlatWin_BarRows(w);
+  SDL_SetWindowPosition(w->sdl, x, y - bar);
+  if (width > 0 && height > 0) SDL_SetWindowSize(w->sdl, width, height + bar);
   PlatWin_NoteSize(w);
 }
 
 void PlatWin_SetPosition(PlatWindow* w, int32_t x, int32_t y) {
-  if (w) SDL_SetWindowPosition(w->sdl, x, y);
+  if (w) SDL_SetWindowPosition(w->sdl, x, y - PlatWin_BarRows(w));
 }
 
 void PlatWin_SetTrackLimits(PlatWindow* w, int32_t minW, int32_t minH, int32_t maxW,
                             int32_t maxH) {
   if (!w) return;
-  SDL_SetWindowMinimumSize(w->sdl, std::max(1, minW), std::max(1, minH));
+  int32_t bar = PlatWin_BarRows(w);
+  SDL_SetWindowMinimumSize(w->sdl, std::max(1, minW), std::max(1, minH) + bar);
   // SDL has no "unlimited" maximum: use a size no display reaches.
-  SDL_SetWindowMaximumSize(w->sdl, maxW > 0 ? maxW : 16384, maxH > 0 ? maxH : 16384);
+  SDL_SetWindowMaximumSize(w->sdl, maxW > 0 ? maxW : 16384, maxH > 0 ? maxH + bar : 16384);
 }
 
 bool PlatWin_EnterFullscreen(PlatWindow* w, int32_t display, int32_t width, int32_t height,

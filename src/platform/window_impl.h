@@ -1,5 +1,5 @@
-// Inside of the platform window: shared by window.cpp, events.cpp and
-// present.cpp only.
+// Inside of the platform window: shared by window.cpp, events.cpp,
+// present.cpp and menu_bar.cpp only.
 #pragma once
 #include <SDL.h>
 
@@ -22,7 +22,20 @@ struct PlatWindow {
   bool commitPending = false;
   // Client size as the main thread last saw it, for presenting threads.
   std::atomic<int32_t> clientW{0}, clientH{0};
+  // The menu bar strip above the client area (main thread): its height (0
+  // without a bar), whether the window is nothing but a bar, and its
+  // picture (strip width x barH, guarded by g_PlatPresentLock).
+  int32_t barH = 0;
+  bool barOnly = false;
+  std::vector<uint32_t> barPixels;
+  int32_t barPixelsW = 0;
 };
+
+// Rows of the menu bar strip at the top of the window now (none in full
+// screen: the engine shows its bar elsewhere there).
+inline int32_t PlatWin_BarRows(const PlatWindow* w) {
+  return (w && !w->fullscreen) ? w->barH : 0;
+}
 
 // Guards every window's canvas and the window list against a presenting
 // thread while the main thread destroys a window.
@@ -35,3 +48,9 @@ void PlatWin_NoteSize(PlatWindow* w);
 // the list, present.cpp does one window with the lock held).
 void PlatPresent_CommitPending();
 void PlatPresent_CommitLocked(PlatWindow* w);
+
+// Menu bar strip (menu_bar.cpp), main thread. A mouse event at a window
+// position (SDL's, bar included): true when the bar took it.
+bool PlatMenuBar_OnMouse(PlatWindow* w, const SDL_Event& e);
+// The window is going: its bar is forgotten.
+void PlatMenuBar_Forget(PlatWindow* w);

@@ -93,6 +93,11 @@ bool Tex_HasTiles(const LayerImage* rec);
 int Gpu_DrawLayerTree(ObjNode* node);
 int Gpu_DrawLayer(LayerImage* rec, LayerImage* mask, LayerImage* second, int opacityOn,
                   int blendMode);
+// The place the player library draws an E-mote layer at: a target of
+// width x height with the layer at (x, y) from its centre.
+void Gpu_BuildLayerTransform(int32_t width, int32_t height, float x, float y);
+// The library's place back to its neutral one (after device set-up).
+void Gpu_ResetEmoteTransform();
 
 // ---- Frame and reset (gpu_frame.cpp) -----------------------------------------
 int D3d_PresentFrame();

@@ -7,6 +7,7 @@
 #include "base/base.h"
 #include "gpu_shaders.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/text.h"
 #include "render/gpu_internal.h"
 
@@ -151,6 +152,12 @@ int D3d_Init() {
   if (D3d_CreateDevice() != 0) {
     Gpu_ReleaseAll();  // nothing made before the failure is kept
     return 1;
+  }
+  // The player library makes its driver on the new device; what it answers
+  // does not decide whether the device is used.
+  if (Emote_Available()) {
+    Gpu_ResetEmoteTransform();
+    Emote_InitDevice(&g_GpuDevice);
   }
   int r = D3d_CheckCaps();
   if (r == 0) r = D3d_SetDefaultStates();

@@ -9,6 +9,15 @@
 // without a state of their own draw as mode 0; a layer without an alpha
 // channel is drawn opaque; a mask's rule is its blue byte, high bytes
 // showing first.
+//
+// Subtract is where the two paths differ. The compositor takes the target
+// from the layer, max(s - d, 0), and mixes that with the target by the
+// texel's weight w. Blending cannot give that: the result is not linear in
+// d once it is clamped and weighted, and the stage program never sees the
+// target. The reversed form s*w - d would even black out the target under
+// clear texels. So the GPU takes the layer from the target, d - s*w
+// (clamped at 0): a clear texel changes nothing and an opaque one darkens
+// by its colour.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,6 +25,7 @@
 
 #include "base/base.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "render/gpu_internal.h"
 
 namespace {
@@ -71,16 +81,21 @@ Mat3 YawPitchRoll(float yaw, float pitch, float roll) {
 // bottom left, bottom right), placed by the layer's position, zoom and turn.
 void BuildQuads(const LayerImage* rec, const GpuLayerTextures* t, uint32_t diffuse,
                 std::vector<GpuVertex>* out) {
-  double px = double(rec->x100) / 100.0, py = double(rec->y100) / 100.0;
-  double zx = double(rec->zoomX) / 10000.0, zy = double(rec->zoomY) / 10000.0;
+  // An E-mote layer's tile already holds the player where the library put
+  // it: the tile covers the back buffer, unmoved and unturned.
+  const bool emote = Gpu_IsEmoteLayer(rec);
+  double px = emote ? 0.0 : double(rec->x100) / 100.0, py = emote ? 0.0 : double(rec->y100) / 100.0;
+  double zx = emote ? 1.0 : double(rec->zoomX) / 10000.0;
+  double zy = emote ? 1.0 : double(rec->zoomY) / 10000.0;
   // Turn about the origin (command 1 slots 22, 23: 1/100 pixel from the
   // layer's top left); slots 19..21 are yaw, pitch and roll in 1/100 degree.
   double ox = px + double(rec->gpuValues[0]) / 100.0, oy = py + double(rec->gpuValues[1]) / 100.0;
   const float* a = rec->gpuFloats;
-  bool turned = a[0] != 0 || a[1] != 0 || a[2] != 0;
+  bool turned = !emote && (a[0] != 0 || a[1] != 0 || a[2] != 0);
   Mat3 rot = YawPitchRoll(a[0] / 100.0f * kPi / 180.0f, a[1] / 100.0f * kPi / 180.0f,
                           a[2] / 100.0f * kPi / 180.0f);
-  int32_t width = int32_t(rec->width), height = int32_t(rec->height);
+  int32_t width = emote ? t->grid.colW[0] : int32_t(rec->width);
+  int32_t height = emote ? t->grid.rowH[0] : int32_t(rec->height);
   out->clear();
   int32_t x0 = 0;
   for (int c = 0; c < t->grid.cols; x0 += t->grid.colW[c], ++c) {
@@ -110,6 +125,7 @@ void BuildQuads(const LayerImage* rec, const GpuLayerTextures* t, uint32_t diffu
 // when they were made on an earlier one.
 const GpuLayerTextures* CurrentTiles(LayerImage* rec) {
   if (!rec) return nullptr;
+  if (Gpu_IsEmoteLayer(rec)) return Tex_EmoteTile(rec);
   if (!Tex_HasTiles(rec)) {
     const GpuLayerTextures* t = Tex_Of(rec);
     if (!rec->pixels) return nullptr;
@@ -139,6 +155,32 @@ int ResolveLayer(const char* path, ObjNode** out) {
   return 0;
 }
 
+// The player library draws the E-mote layer into its tile: the colour,
+// the three draw values and the layer's place, then the draw itself; the
+// back buffer is the target again afterwards.
+void RenderEmote(LayerImage* k) {
+  GpuDevice& d = g_GpuDevice;
+  if (k->gpuColour != 0x808080) Emote_SetColour226(k, k->gpuColour);
+  GpuLayerTextures* t = Tex_EmoteTile(k);
+  if (!t) {
+    Sys_Trace("SetRenderTarget Error.");
+    ++d.targetErrors;
+    return;
+  }
+  PlatGl_BindTarget(t->emote);
+  const float grey = float(0x80) / 255.0f;
+  if (PlatGl_Clear(grey, grey, grey, 0.0f) != 0) Sys_Trace("D3D Clear Error.");
+  Emote_SetDrawParam220(k, float(k->gpuValues[0]) / 100.0f / 2.0f,
+                        int32_t(k->gpuValues[1] / 100 / 2));
+  Emote_SetDrawParam222(k, float(k->zoomX) / 10000.0f);
+  Emote_SetDrawParam224(k, -k->gpuFloats[2] / 100.0f * kPi / 180.0f);
+  Gpu_BuildLayerTransform(d.width, d.height, float(k->x100) / 100.0f - float(d.width) / 2.0f,
+                          float(k->y100) / 100.0f - float(d.height) / 2.0f);
+  Emote_DriverCall(0);
+  Emote_QueryHandle(k);
+  PlatGl_BindTarget(d.backBuffer);
+}
+
 int DrawTree(ObjNode* node, int depth) {
   LayerImage* nr = Layer_Record(node);
   if (!nr || !nr->pixels || depth > kGpuTreeDepthMax) return 0;
@@ -146,6 +188,7 @@ int DrawTree(ObjNode* node, int depth) {
     if (c->kind == kObjKindGroup && DrawTree(c, depth + 1) != 0) return -1;
     LayerImage* k = Layer_Record(c);
     if (!k || k->kind == 0 || !k->visible || !k->pixels) continue;
+    if (Gpu_IsEmoteLayer(k)) RenderEmote(k);
     ObjNode* mask = nullptr;
     ObjNode* second = nullptr;
     if (ResolveLayer(k->maskPath, &mask) != 0) return -1;
@@ -158,6 +201,23 @@ int DrawTree(ObjNode* node, int depth) {
 }  // namespace
 
 int Gpu_DrawLayerTree(ObjNode* node) { return DrawTree(node, 0); }
+
+void Gpu_BuildLayerTransform(int32_t width, int32_t height, float x, float y) {
+  // Player units are pixels with y down and the origin at the layer's
+  // place, measured from the centre of a width x height target.
+  float* m = g_GpuDevice.emoteTransform;
+  std::fill(m, m + 16, 0.0f);
+  const float sx = width > 0 ? 2.0f / float(width) : 0.0f;
+  const float sy = height > 0 ? -2.0f / float(height) : 0.0f;
+  m[0] = sx, m[3] = x * sx;
+  m[5] = sy, m[7] = y * sy;
+  m[10] = 1.0f;
+  m[15] = 1.0f;
+}
+
+void Gpu_ResetEmoteTransform() {
+  if (Emote_Available()) Gpu_BuildLayerTransform(1, 1, 0.0f, 0.0f);
+}
 
 int Gpu_DrawLayer(LayerImage* rec, LayerImage* mask, LayerImage* second, int opacityOn,
                   int blendMode) {

@@ -2,8 +2,12 @@
 // reset it when due, draw window 0's textured layers into the back buffer
 // and read the result back into the layer that command 1 named. A failed
 // reset switches to CPU drawing for good.
+#include <cstring>
+
 #include "base/base.h"
+#include "graphics/cg_op.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "platform/text.h"
 #include "render/gpu_internal.h"
 
@@ -36,6 +40,21 @@ void DrawFrame() {
   g_GpuDrawLayer = nullptr;
 }
 
+// An E-mote layer made again from its file on the new device: the loader
+// makes a new player, which gets the layer's values, its flag and the state
+// saved before the reset.
+void ReloadEmote(LayerImage* k) {
+  char name[sizeof k->fileName];
+  std::memcpy(name, k->fileName, sizeof name);
+  k->fileName[0] = 0;
+  if (Img_LoadFile(k, name) != 0) return;
+  Emote_SetParamA(k, k->playerValues[0]);
+  Emote_SetParamB(k, k->playerValues[1]);
+  Emote_SetParamC(k, k->playerValues[2]);
+  Emote_ForObject(k, uint8_t(k->playerFlag));
+  Emote_RestoreAll();
+}
+
 // Tiles of every textured layer below `node` released (mode 1) or made
 // again from the pixels (mode 2). A failed upload is traced and the walk
 // goes on, so one layer does not cost all the later ones their textures.
@@ -49,10 +68,56 @@ void ReloadTree(ObjNode* node, int mode, int depth) {
       Tex_ReleaseTiles(k);
       continue;
     }
+    if (k->fileName[0] && Emote_Available()) {
+      ReloadEmote(k);
+      continue;  // its tile is made when it is next drawn
+    }
     const GpuLayerTextures* t = Tex_Of(k);
     if (QV_PASTESPRITE(k, t ? t->mode : 0, t ? t->colCap : 0, t ? t->rowCap : 0) != 0)
       Sys_Trace("[ID:%s] %s", c->name, Text_Utf8ToSjis("読み込みエラー..").c_str());
   }
+}
+
+// Command 2's paste: the second layer's pixels become its textures again
+// (the first only names the operation's source), and a processor image
+// becomes a sprite that the GPU walk draws.
+int PasteSprite(LayerImage* /*first*/, LayerImage* second) {
+  if (!FullGpuOn() || !second || !second->pixels || !PlatGl_MakeCurrent()) return -1;
+  const GpuLayerTextures* t = Tex_Of(second);
+  const uint8_t mode = t ? t->mode : 0;
+  const int32_t colCap = t ? t->colCap : 0, rowCap = t ? t->rowCap : 0;
+  if (QV_PASTESPRITE(second, mode, colCap, rowCap) != 0) return -1;
+  if (second->kind == 0) second->kind = 1;
+  return 0;
+}
+
+// Command 2's grab: the first layer alone drawn at its place into the
+// "GetSS" target and read back into the second layer, which takes the
+// back buffer's size. 0, or -1 after the trace (or the allocator's report).
+int GrabScreen(ObjNode* first, ObjNode* second) {
+  GpuDevice& d = g_GpuDevice;
+  if (!FullGpuOn() || !PlatGl_MakeCurrent()) {
+    Sys_Trace("QV_D3DDevice Error.");
+    return -1;
+  }
+  LayerImage* src = Layer_Record(first);
+  LayerImage* dst = Layer_Record(second);
+  if (!src || !dst || !d.getSS.fbo) {
+    Sys_Trace("QV_BACKBUFFER Error.");
+    return -1;
+  }
+  if ((int32_t(dst->width) != d.width || int32_t(dst->height) != d.height || !dst->pixels) &&
+      Img_SetSize(dst, d.width, d.height, second->name) != 0)
+    return -1;
+  PlatGl_BindTarget(d.getSS);
+  Gpu_Clear();
+  int r = Gpu_DrawLayer(src, nullptr, nullptr, 1, src->blendMode);
+  if (r == 0 && PlatGl_ReadPixels(d.getSS, dst->pixels, size_t(dst->width) * 4) != 0) {
+    Sys_Trace("GetRenderTargetData Error.");
+    r = -1;
+  }
+  PlatGl_BindTarget(d.backBuffer);
+  return r;
 }
 
 }  // namespace
@@ -110,7 +175,17 @@ int D3d_PresentFrame() {
   if (due) {
     if (m.GpuScaled || !m.FullGpu) return 0;
     Sys_Trace("%s", Text_Utf8ToSjis("-------------------- Direct3D 再初期化します.").c_str());
+    // The players live on the device: their state is kept in their layers,
+    // they and the driver go, and the reset makes them again from files.
+    if (Emote_Available()) {
+      Emote_SaveStates();
+      Emote_ReleaseForReset();
+    }
     if (D3d_ResetDevice() != 0) return 0;
+    if (Emote_Available()) {
+      Gpu_ResetEmoteTransform();
+      g_FullRedraw = 1;
+    }
     Sys_Trace("%s", Text_Utf8ToSjis("-------------------- Direct3D 再初期化しました.").c_str());
   }
   DrawFrame();
@@ -125,6 +200,8 @@ void Gpu_InstallHooks() {
     return PlatGl_MakeCurrent() ? QV_PASTESPRITE(rec, 0, 0, 0) : -1;
   };
   g_CgGpuHooks.presentFrame = [] { D3d_PresentFrame(); };
+  g_CgOpHooks.pasteSprite = PasteSprite;
+  g_CgOpHooks.grabScreen = GrabScreen;
   g_LayerHooks.releaseRecord = [](LayerImage* rec) {
     if (Gpu_DeviceLive()) PlatGl_MakeCurrent();
     Tex_ReleaseTiles(rec);

@@ -44,6 +44,10 @@ struct GpuDevice {
   bool modesListed = false;
   uint32_t generation = 0;          // raised by every device creation
   bool sizeMismatchShown = false;
+  int32_t targetErrors = 0;         // E-mote tiles that could not be drawn into
+  // What the player library draws with: the layer's place in the back
+  // buffer as a 4x4 row-major matrix from player units to clip space.
+  float emoteTransform[16] = {};
 };
 extern GpuDevice g_GpuDevice;
 
@@ -55,8 +59,16 @@ struct GpuLayerTextures {
   uint32_t generation = 0;
   uint8_t mode = 0;             // stored upload arguments for a re-upload
   int32_t colCap = 0, rowCap = 0;
+  // An E-mote layer's one tile: a back-buffer-sized target the player
+  // library draws into (tiles[0] is its texture).
+  GlTarget emote;
 };
 GpuLayerTextures* Tex_Of(const LayerImage* rec);
+// The E-mote layer's tile on the current device, made on first use; null
+// when it cannot be made (traced).
+GpuLayerTextures* Tex_EmoteTile(LayerImage* rec);
+// True for a layer the player library draws (the library is there).
+bool Gpu_IsEmoteLayer(const LayerImage* rec);
 
 // The window 0 root the frame draws, from the hooks (null: none).
 ObjNode* Gpu_Window0Root();

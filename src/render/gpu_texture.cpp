@@ -8,6 +8,7 @@
 
 #include "base/base.h"
 #include "graphics/graphics.h"
+#include "media/media.h"
 #include "render/gpu_internal.h"
 
 namespace {
@@ -44,8 +45,12 @@ int PlanSide(int32_t total, int32_t deviceMax, int32_t tileMax, int32_t cap, int
 
 void DeleteTextures(GpuLayerTextures* t) {
   // Names made on an earlier device went with its context.
-  if (t->generation == Gpu_Generation() && Gpu_DeviceLive())
-    for (uint32_t tex : t->tiles) PlatGl_DeleteTexture(tex);
+  if (t->generation == Gpu_Generation() && Gpu_DeviceLive()) {
+    if (t->emote.fbo) PlatGl_DeleteTarget(&t->emote);
+    else
+      for (uint32_t tex : t->tiles) PlatGl_DeleteTexture(tex);
+  }
+  t->emote = GlTarget();
   t->tiles.clear();
 }
 
@@ -149,6 +154,30 @@ int D3d_UploadTexture(LayerImage* rec, bool keep) {
     }
   }
   return 0;
+}
+
+bool Gpu_IsEmoteLayer(const LayerImage* rec) {
+  return rec && rec->kind == 2 && Emote_Available();
+}
+
+GpuLayerTextures* Tex_EmoteTile(LayerImage* rec) {
+  if (!Gpu_DeviceLive()) return nullptr;
+  GpuLayerTextures* t = TexRecord(rec);
+  if (!t) return nullptr;
+  if (t->emote.fbo && t->generation == Gpu_Generation()) return t;
+  DeleteTextures(t);
+  const GpuDevice& d = g_GpuDevice;
+  if (PlatGl_CreateTarget(&t->emote, d.width, d.height) != 0) {
+    Sys_Trace("[DX]テクスチャを生成できませんでした。");
+    return nullptr;
+  }
+  t->generation = Gpu_Generation();
+  t->grid = TileGrid();
+  t->grid.cols = t->grid.rows = 1;
+  t->grid.colW[0] = d.width;
+  t->grid.rowH[0] = d.height;
+  t->tiles.push_back(t->emote.tex);
+  return t;
 }
 
 int QV_PASTESPRITE(LayerImage* rec, uint8_t mode, int32_t colCap, int32_t rowCap) {

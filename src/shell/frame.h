@@ -52,6 +52,3 @@ void App_EndInactivePause();
 // (clock, timers), 3, 15, 109, 110, 111, 114-120, 132-142, 144-547. False for every other number, which the VM's
 // SysVar_Get then answers itself.
 bool SysVar_GetShell(int32_t number, int64_t index, int64_t* out);
-// Assignment to the shell's writable event words (117-120, 132, 145, 146);
-// false for any other number.
-bool SysVar_SetShell(int32_t number, int64_t index, int64_t value);

@@ -9,6 +9,7 @@
 #include "platform/window.h"
 #include "render/render.h"
 #include "shell/frame.h"
+#include "shell/menu.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 #include "vm/vm.h"
@@ -118,9 +119,9 @@ int Main_RunFrame() {
   if (DrawingAllowed() && ComposeWindows()) return 1;
   ShowMainWindowOnce();
   uint8_t pendingSkip = uint8_t(Frame_WaitNext());
+  Screen_UpdateFullScreenMenu();
   if (DrawingAllowed() && PresentWindows()) return 1;
-  // Popup menus come with the menus; g_PopupMenuSet stays 0 until then.
-  g_PopupMenuSet = 0;
+  Menu_RunPendingPopup();
   g_FrameSkip = pendingSkip;
   return g_QuitRequested;
 }

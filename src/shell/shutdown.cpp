@@ -15,6 +15,7 @@
 #include "platform/window.h"
 #include "render/render.h"
 #include "files/save.h"
+#include "shell/menu.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
 #include "sound/sound.h"
@@ -90,6 +91,7 @@ void Boot_ShutdownAll() {
   if (const char* shot = std::getenv(kScreenshotEnv); shot && *shot && frameEnded)
     Frame_SaveLastFrame(shot);
   if (frameEnded) Gpu_ReleaseAll();  // the GPU device, after the frames that used it
+  if (frameEnded) Menu_ShutDown();   // the menus the frames built, with the tray icon
   WindowRec* main = g_WindowRecs[0];
   if (g_FullScreen && main && main->handle && Screen_EnterWindowed(main) == 0) g_FullScreen = 0;
   PlatCursor_Show(true);

@@ -263,10 +263,21 @@ int StepJoysticks() {
 }
 
 // The animated-character library, when one is installed; without it the
-// feature is off.
+// feature is off. Its players are drawn only by the GPU, so with the
+// library the main window is composed on the GPU whatever drawing level was
+// chosen: this is the one way into full-GPU drawing. The resolution change
+// of full screen goes with GPU scaling.
 int StepEmote() {
   Emote_LoadDriver();
   Media_InstallHooks();
+  if (Emote_Available()) {
+    RenderSettings& r = g_RenderSettings;
+    r.fullGpu = 1;
+    r.gpuScaling = 0;
+    if (r.cpuScaleChoice > 1) r.cpuScaleChoice = 1;
+    g_ResolutionChange = 0;
+    g_WinConfig.resolutionChange = 0;
+  }
   return 0;
 }
 

@@ -15,6 +15,7 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "shell/frame.h"
+#include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/sysinfo.h"
 #include "shell/wincmd.h"
@@ -62,6 +63,7 @@ void Sys_RegisterCommands() {
   CmdSchema_RegisterWindows();
   CmdSchema_RegisterMedia();
   CmdSchema_RegisterQueryObject();
+  CmdSchema_RegisterMenus();
 }
 
 void Sys_ForgetTables() { g_TablesBuilt = false; }

@@ -90,21 +90,6 @@ bool EventWord(int32_t n, int64_t* out) {
 
 }  // namespace
 
-// Scripts take a request by clearing its word (or set one themselves); the
-// DirectX release and the refresh rate stay read-only.
-bool SysVar_SetShell(int32_t n, int64_t, int64_t v) {
-  switch (n) {
-    case 117: g_CloseRequest = uint8_t(v); return true;
-    case 118: g_MinimizeRequest = uint8_t(v); return true;
-    case 119: g_MaximizeRequest = uint8_t(v); return true;
-    case 120: g_ScreenModeRequest = uint8_t(v); return true;
-    case 132: g_MenuCommand = uint64_t(v); return true;
-    case 145: g_LastKeyDown = uint32_t(v); return true;
-    case 146: g_LastMouseButton = uint32_t(v); return true;
-    default: return false;
-  }
-}
-
 bool SysVar_GetShell(int32_t n, int64_t index, int64_t* out) {
   uint32_t now = Clock_Ms32();
   switch (n) {

@@ -108,6 +108,5 @@ void Shell_InstallVmHooks() {
   g_VmHostHooks.requestCursor = RequestCursor;
   g_VmHostHooks.windowLogicalSize = WindowLogicalSize;
   g_SysVarHooks.shell = SysVar_GetShell;
-  g_SysVarHooks.shellSet = SysVar_SetShell;
   g_SysVarHooks.render = RenderSysVars;
 }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/audio.h"
@@ -96,7 +97,7 @@ struct SoundRec {
   SndBytes half;             // H + 4096 bytes
   SndBytes carry;            // 4096 bytes
   uint32_t writeOffset = 0;  // 0 or H
-  uint32_t lastCursor = 0;
+  uint64_t lastPlayed = 0;   // the buffer's played bytes at the last read
   int64_t decodedBytes = 0;  // since the last seek
   uint8_t halfLast = 1;      // 1 first half written last, 2 second
   uint32_t decoderPos = 0;   // PCM sample (Ogg) or byte offset (WAV)
@@ -104,7 +105,6 @@ struct SoundRec {
   int64_t pendingSilence = 0;
   int64_t avgBytes = 0;
   PlatAudioBufPtr buffer;
-  uint32_t readPos = 0;      // of the Ogg callbacks
   const uint8_t* pcmData = nullptr;
   uint32_t pcmSize = 0;
   uint32_t bufferBytes = 0;  // 2 x half
@@ -112,7 +112,18 @@ struct SoundRec {
   SndFormat format;
   uint8_t emptyWraps = 0;    // wraps in a row that found no data
   uint8_t exhausted = 0;     // the data gave out: end at the end position
+  // An Ogg seek to seekMs that the next refill makes before it decodes (a
+  // start or a resume does only the arithmetic of the seek itself).
+  uint8_t seekPending = 0;
+  int32_t seekMs = 0;
+  // A refill of this pass: kSndRefillQueued until the pass leaves the lock
+  // to decode, kSndRefillDecoding until it has taken the lock back.
+  uint8_t refill = 0;
+  // Freed by the script side while its half was decoding: the thread frees
+  // it when it takes the lock back.
+  uint8_t orphaned = 0;
 };
+constexpr uint8_t kSndRefillNone = 0, kSndRefillQueued = 1, kSndRefillDecoding = 2;
 
 // New record with the defaults (volume 256, pan and frequency 256, enabled)
 // stored as the node's record; null for a null node, or after 100010.
@@ -296,9 +307,27 @@ int32_t Snd_OpenBuffer(SoundRec* rec);
 int32_t Snd_OpenOgg(SoundRec* rec);
 int32_t Snd_OpenWav(SoundRec* rec);
 int32_t Snd_CreateDsBuffer(SoundRec* rec, const SndFormat& f);
+// Fills the half at the write offset and writes it to the buffer. Within
+// a batch (a pass of the thread) it is queued instead, decoded with
+// g_SoundLock left and written when the pass takes the lock back.
 int32_t Snd_Refill(SoundRec* rec);
+// Plays the buffer looping: now, or right after the queued half is written
+// (0, or `failure` when the buffer cannot play).
+int32_t Snd_PlayBuffer(SoundRec* rec, int32_t failure);
 int32_t Snd_SeekStart(SoundRec* rec, int32_t ms);
 int32_t Snd_WriteHalf(SoundRec* rec);
+
+// A pass's refills: opened with the lock held; run hands the queued halves
+// over to the decoder with `lock` left, then takes it back to write them,
+// start the buffers that wait for them and free the records that the
+// script side deleted meanwhile (0, or the first error).
+void Snd_BeginRefillBatch();
+int32_t Snd_RunRefillBatch(std::unique_lock<std::mutex>& lock);
+// Drops the batch without decoding (a pass that failed).
+void Snd_CancelRefillBatch();
+// Called once per half decoded in a batch, with g_SoundLock left (tests).
+using SndDecodeHookFn = void (*)();
+extern SndDecodeHookFn g_SndDecodeHook;
 // Stops the buffer; frees buffer, half and carry; frees also the image and
 // clears start and loop (Snd_ReleaseBuffer).
 void Snd_StopBuffer(SoundRec* rec);
@@ -308,8 +337,9 @@ void Snd_ReleaseBuffer(SoundRec* rec);
 SndBytes Snd_MakePlaceholder(uint32_t* size);
 // Reads the play cursor: 0, 1 no buffer, 2 failure.
 int Snd_ReadCursor(SoundRec* rec, uint32_t* p);
-// Adds the cursor movement since the last read to the played bytes.
-void Snd_TrackCursor(SoundRec* rec, uint32_t p);
+// Adds what the buffer played since the last read to the played bytes,
+// however long ago that was: 0, 1 no buffer, 2 failure.
+int Snd_TrackPlayed(SoundRec* rec);
 
 // The chunks of a RIFF WAVE image, every size checked against the image.
 struct WavChunks {

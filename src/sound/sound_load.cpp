@@ -116,9 +116,9 @@ int32_t Snd_OpenBuffer(SoundRec* rec) {
 }
 
 int32_t Snd_OpenOgg(SoundRec* rec) {
-  rec->readPos = 0;
+  SndOggSource src{rec->image.get(), rec->imageSize, 0};
   OggVorbis_File vf;
-  if (ov_open_callbacks(rec, &vf, nullptr, 0, Snd_OggCallbacks()) != 0) return -1030;
+  if (ov_open_callbacks(&src, &vf, nullptr, 0, Snd_OggCallbacks()) != 0) return -1030;
   int32_t r = 0;
   vorbis_info* info = nullptr;
   if (!ov_seekable(&vf)) r = -1040;

@@ -51,10 +51,8 @@ int32_t CommonStart(ObjNode* node, SoundRec* rec, int32_t playFailure) {
   Snd_SilenceNode(node);
   Snd_ApplyPan(rec);
   Snd_ApplyFrequency(rec);
-  if (g_DirectSound) {
-    if (!rec->buffer) return -1;
-    if (PlatAudioBuf_Play(rec->buffer.get(), true) != kAudioOk) return playFailure;
-  }
+  if (g_DirectSound && !rec->buffer) return -1;
+  if ((r = Snd_PlayBuffer(rec, playFailure)) < 0) return r;
   rec->rampStart = 0;
   rec->rampStep = Snd_RampStep(rec->target, rec->rampDuration);
   rec->state = kSndRamping;
@@ -62,7 +60,7 @@ int32_t CommonStart(ObjNode* node, SoundRec* rec, int32_t playFailure) {
 }
 
 void ResetStartState(SoundRec* rec) {
-  rec->lastCursor = 0;
+  rec->lastPlayed = 0;
   rec->carried = 0;
   rec->rampTick = Clock_Ms32();
   rec->pendingSilence = 0;

@@ -111,9 +111,12 @@ int Snd_Start() {
 }
 
 int32_t Snd_RunPass() {
-  std::lock_guard<std::mutex> lock(g_SoundLock);
+  std::unique_lock<std::mutex> lock(g_SoundLock);
   ObjNode* root = g_TreeRoots[kTreeSound].root;
   if (!root) return 0;
+  // The halves this pass fills are decoded with the lock left, after every
+  // request of the pass has been taken.
+  Snd_BeginRefillBatch();
   int32_t r = Snd_FollowFocus();
   if (r >= 0) r = Snd_PopCommands();
   if (r >= 0) {
@@ -121,7 +124,11 @@ int32_t Snd_RunPass() {
     r = Snd_UpdateTree(root->first);
   }
   if (r >= 0) r = Snd_RefillTree(root->first);
-  if (r < 0) return r;
+  if (r < 0) {
+    Snd_CancelRefillBatch();
+    return r;
+  }
+  if ((r = Snd_RunRefillBatch(lock)) < 0) return r;
   return g_QuitRequested ? 1 : 0;
 }
 

@@ -20,9 +20,7 @@ inline bool Sounding(const SoundRec* rec) { return rec->state >= kSndRamping; }
 
 // Tracks one node's play position; stops it at the end of its last play.
 int32_t TrackNode(SoundRec* rec) {
-  uint32_t p = 0;
-  if (int e = Snd_ReadCursor(rec, &p)) return e == 1 ? -310 : -320;
-  Snd_TrackCursor(rec, p);
+  if (int e = Snd_TrackPlayed(rec)) return e == 1 ? -310 : -320;
   int64_t end = rec->latchedEnd ? rec->latchedEnd : rec->endPos;
   int64_t restart = rec->latchedEnd ? rec->latchedLoop : rec->loopPos;
   if (rec->avgBytes <= 0 || rec->playedBytes * 1000 / rec->avgBytes < end) return 0;
@@ -41,6 +39,8 @@ int32_t TrackNode(SoundRec* rec) {
 
 // Writes the half that the play cursor has left.
 int32_t RefillNode(SoundRec* rec) {
+  // A half already queued in this pass (a start, a resume) comes first.
+  if (rec->refill != kSndRefillNone) return 0;
   uint32_t p = 0;
   if (int e = Snd_ReadCursor(rec, &p)) return e == 1 ? -330 : -340;
   uint32_t h = rec->halfBytes;
@@ -81,9 +81,7 @@ int32_t Snd_PauseNode(ObjNode* node) {
     QuitNode(node, rec);
     return 0;
   }
-  uint32_t p = 0;
-  if (int e = Snd_ReadCursor(rec, &p)) return e == 1 ? -410 : -420;
-  Snd_TrackCursor(rec, p);
+  if (int e = Snd_TrackPlayed(rec)) return e == 1 ? -410 : -420;
   Snd_ReleaseDsBuffer(rec);
   uint32_t now = Clock_Ms32();
   rec->pausedTick = now ? now : 1;
@@ -97,7 +95,7 @@ int32_t Snd_ResumeNode(ObjNode* node) {
   int32_t at = rec->avgBytes > 0 ? int32_t(rec->playedBytes * 1000 / rec->avgBytes) : 0;
   rec->halfLast = 1;
   rec->playedBytes = 0;
-  rec->lastCursor = 0;
+  rec->lastPlayed = 0;
   rec->carried = 0;
   rec->pendingSilence = 0;
   int32_t end = rec->endPos;
@@ -113,10 +111,8 @@ int32_t Snd_ResumeNode(ObjNode* node) {
   Snd_ApplyVolume(node, rec->target);
   Snd_ApplyPan(rec);
   Snd_ApplyFrequency(rec);
-  if (g_DirectSound) {
-    if (!rec->buffer) return -430;
-    if (PlatAudioBuf_Play(rec->buffer.get(), true) != kAudioOk) return -440;
-  }
+  if (g_DirectSound && !rec->buffer) return -430;
+  if ((r = Snd_PlayBuffer(rec, -440)) < 0) return r;
   rec->pausedTick = 0;
   return 0;
 }

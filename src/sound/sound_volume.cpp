@@ -21,9 +21,15 @@ SoundRec* Snd_NewRecord(ObjNode* node) {
 void Snd_FreeRecord(ObjNode* node) {
   SoundRec* rec = Snd_Record(node);
   if (!rec) return;
+  node->record = nullptr;
+  if (rec->refill == kSndRefillDecoding) {
+    // The thread is decoding into its buffers with the lock left: it frees
+    // the record when it takes the lock back.
+    rec->orphaned = 1;
+    return;
+  }
   Snd_ReleaseBuffer(rec);
   delete rec;
-  node->record = nullptr;
 }
 
 int32_t Snd_MakeSystemRoot(ObjTreeRoot& tree) {

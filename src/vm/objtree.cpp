@@ -85,6 +85,10 @@ void Obj_SetReleaseHook(int tree, ObjReleaseFn fn) {
   if (tree >= 0 && tree < kTreeCount) g_ReleaseHooks[tree] = fn;
 }
 
+ObjReleaseFn Obj_ReleaseHook(int tree) {
+  return tree >= 0 && tree < kTreeCount ? g_ReleaseHooks[tree] : nullptr;
+}
+
 void Obj_FreeSubtree(int tree, ObjNode* node) {
   if (!node) return;
   Obj_Unlink(node);

@@ -67,6 +67,7 @@ void Obj_FreeNode(ObjNode* node);
 // calls it for every node it frees. Each subsystem sets its own tree's hook.
 using ObjReleaseFn = void (*)(ObjNode* node);
 void Obj_SetReleaseHook(int tree, ObjReleaseFn fn);
+ObjReleaseFn Obj_ReleaseHook(int tree);
 // Unlinks the node and frees it with all its descendants, records through
 // the tree's release hook (children first).
 void Obj_FreeSubtree(int tree, ObjNode* node);
@@ -110,6 +111,7 @@ ObjNode* Obj_GetChild(ObjNode* parent, int64_t n);
 // before start-up calls Obj_CreateSystemRoots; the task tree's is built in.
 using ObjRootMakerFn = int32_t (*)(ObjTreeRoot& tree);
 void Obj_RegisterRootMaker(int tree, ObjRootMakerFn fn);
+ObjRootMakerFn Obj_RootMaker(int tree);
 // Registers at static initialisation; put it in a file that is otherwise
 // linked (a static library drops unreferenced objects).
 struct ObjRootRegistrar {
@@ -120,3 +122,7 @@ struct ObjRootRegistrar {
 // nonzero after error 100010 / 900020 (quit 1). Called once at start-up
 // after window 0 exists; a second call does nothing.
 int32_t Obj_CreateSystemRoots();
+// Frees the four trees with every record (each tree's release hook, task
+// records by the task code) and clears their roots and current paths, so
+// that Obj_CreateSystemRoots builds them anew (tests start from here).
+void Obj_FreeSystemRoots();

@@ -17,6 +17,10 @@ void Obj_RegisterRootMaker(int tree, ObjRootMakerFn fn) {
   if (tree >= 0 && tree < kTreeCount) MakerSlot(tree) = fn;
 }
 
+ObjRootMakerFn Obj_RootMaker(int tree) {
+  return tree >= 0 && tree < kTreeCount ? MakerSlot(tree) : nullptr;
+}
+
 int32_t Obj_CreateSystemRoots() {
   // The layer tree's maker needs window 0 (its size), so the order matters:
   // layers, tasks, sounds, menus.
@@ -34,4 +38,15 @@ int32_t Obj_CreateSystemRoots() {
     if (ObjRootMakerFn fn = MakerSlot(tree)) failed |= fn(t) != 0;
   }
   return failed;
+}
+
+void Obj_FreeSystemRoots() {
+  for (int tree = 0; tree < kTreeCount; ++tree) {
+    ObjTreeRoot& t = g_TreeRoots[tree];
+    // Task records have no release hook: the runner frees them itself.
+    if (tree == kTreeTask) Task_FreeTreeRecords(t.root);
+    Obj_FreeSubtree(tree, t.root);
+    t.root = nullptr;
+    t.curPath[0] = 0;
+  }
 }

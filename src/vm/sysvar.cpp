@@ -124,29 +124,17 @@ void SetKeyCounter(int64_t key, uint8_t op, int64_t v) {
 }
 }  // namespace
 
-namespace {
-// The window-event words that a script clears once it has acted on them.
-bool IsEventWord(uint32_t n) { return (n >= 117 && n <= 120) || n == 132 || n == 145 || n == 146; }
-}  // namespace
-
 // Writable system variables: the hold counters by key number (144) and by
-// button (147-275), the button map (415-542), and the window-event words
-// that the shell's setter takes (117-120, 132, 145, 146).
+// button (147-275) and the button map (415-542). Every other number is
+// read-only, the engine words of the window procedures among them.
 int SysVar_Assign(uint32_t number, int64_t index, uint8_t op, int64_t v, int* result) {
   bool key = number == 144 || (number >= 147 && number <= 275);
   bool map = number >= 415 && number <= 542;
-  bool event = IsEventWord(number) && g_SysVarHooks.shellSet;
-  if (!key && !map && !event) return 0;
+  if (!key && !map) return 0;
   *result = 0;
   if (op >= kVarOpCount) {
     Err_Script(101140, 1);
     *result = -1;
-    return 1;
-  }
-  if (event) {
-    int64_t x = SysVar_Get(number, index);
-    VarOp_IntTable[op](&x, v);
-    if (!g_SysVarHooks.shellSet(int32_t(number), index, x)) return 0;
     return 1;
   }
   if (number == 144) {

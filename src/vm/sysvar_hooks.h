@@ -16,9 +16,6 @@
 // An integer getter: true when it serves `number` (the value in *out),
 // false to let the next getter or the VM answer.
 using SysVarIntHook = bool (*)(int32_t number, int64_t index, int64_t* out);
-// A setter for a writable number that a subsystem keeps: true when it took
-// the value (the assignment operator has already been applied to it).
-using SysVarSetHook = bool (*)(int32_t number, int64_t index, int64_t value);
 // A text getter: true when it serves `number`; writes at most cap - 1 bytes
 // and a terminating zero into `out`.
 using SysVarTextHook = bool (*)(int32_t number, int64_t index, char* out, size_t cap);
@@ -28,8 +25,6 @@ struct SysVarHooks {
   // counters (144, 147-547), screen words (115, 116), engine words (3, 114),
   // window events (117-120, 132, 145, 146), dropped files (15).
   SysVarIntHook shell = nullptr;
-  // Shell: assignment to the window-event words.
-  SysVarSetHook shellSet = nullptr;
   // Renderer: full-GPU drawing (113).
   SysVarIntHook render = nullptr;
   // Sound: sound output (4) and whatever else the sound subsystem keeps.

@@ -145,6 +145,9 @@ inline CallFrame* Task_CurCallFrame(const TaskRec* t) { return t ? t->callFrames
 // The task tree's first nodes: the root record, the empty-named group and
 // "SYSTEM" (keys 100), current path "".
 int32_t Task_MakeSystemRoot(ObjTreeRoot& tree);
+// Frees the record of every node under `node` (the node's own included) and
+// forgets the "SYSTEM" node; the nodes are left to the caller.
+void Task_FreeTreeRecords(ObjNode* node);
 // Task state string (command 95 writes it, command 93 reads it back): the
 // task's stacks, pc, message word and scene file name as letters.
 void Task_EncodeState(const TaskRec* task, std::string* out);

@@ -42,6 +42,14 @@ void Task_FreeRecord(TaskRec* task) {
   delete task;
 }
 
+void Task_FreeTreeRecords(ObjNode* node) {
+  if (!node) return;
+  for (ObjNode* c = node->first; c; c = c->next) Task_FreeTreeRecords(c);
+  Task_FreeRecord(static_cast<TaskRec*>(node->record));
+  node->record = nullptr;
+  if (node == g_SystemTaskNode) g_SystemTaskNode = nullptr;
+}
+
 bool Task_EnterScene(TaskRec* task, uint16_t scene) {
   const SceneCode* code = Scene_Load(scene) ? Scene_Code(scene) : nullptr;
   if (!code) return false;  // Scene_Load reported the failure

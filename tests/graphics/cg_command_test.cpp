@@ -2,6 +2,9 @@
 // composed, and its pixels checked; plus the operator helpers.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "files/files.h"
 #include "layer_fixture.h"
 #include "support/game_fixture.h"
@@ -102,6 +105,46 @@ TEST_F(CgScene, ScriptBuildsATreeThatComposes) {
   // cleared canvas.
   EXPECT_EQ(Px(0xFF, 0, 0, 0xFF), GetPx(rr, 6, 0));
   EXPECT_EQ(0u, GetPx(rr, 7, 1));
+}
+
+// The mask named by the command is the layer its path named then: moving the
+// tree's current path afterwards does not change which layer masks.
+TEST_F(CgScene, MaskStaysTheLayerItsPathNamedWhenTheCurrentPathMoves) {
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("msk")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\msk.png")}, {"show", fx::Int(0)}});
+  s.Cmd("cg", {{"path", fx::Text("other/")}, {"w", fx::Int(1)}, {"h", fx::Int(1)}});
+  s.Cmd("cg", {{"path", fx::Text("pic")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\pic.png")},
+               {"mask", fx::Text("msk")}, {"masknum", fx::Int(1)}, {"masklevel", fx::Int(128)}});
+  Idle(s);
+  imgfix::Picture half = Solid(4, 1, 0xFF000000u);
+  for (int x = 2; x < 4; x++) std::memset(&half.bgra[size_t(x) * 4], 0xFF, 4);
+  fx::Files images = {
+      {"cg\\pic.png", imgfix::WritePng(Solid(4, 1, 0xFF3060C0u), imgfix::PngKind::Rgb)},
+      {"cg\\msk.png", imgfix::WritePng(half, imgfix::PngKind::Rgb)},
+  };
+  ASSERT_TRUE(Load(images, 4, 1));
+  Frames(1);
+  ASSERT_EQ(0, g_QuitRequested.load());
+  LayerImage* pic = Layer_Record(Find("pic.1"));
+  ASSERT_NE(pic, nullptr);
+  Cg_CommitPendingState(root->first);
+  auto composed = [&] {
+    MarkWholeTree(root);
+    EXPECT_EQ(0, ComposeRoot(root));
+    LayerImage* rr = Layer_Record(root);
+    std::vector<uint32_t> px;
+    for (int x = 0; x < 4; x++) px.push_back(GetPx(rr, x, 0));
+    return px;
+  };
+  std::vector<uint32_t> masked = composed();
+  char mask[sizeof pic->maskPath];
+  std::memcpy(mask, pic->maskPath, sizeof mask);
+  pic->maskPath[0] = 0;
+  std::vector<uint32_t> plain = composed();
+  ASSERT_NE(masked, plain) << "the mask has no effect here";
+  std::memcpy(pic->maskPath, mask, sizeof mask);
+  std::strcpy(g_TreeRoots[kTreeLayer].curPath, "other");
+  EXPECT_EQ(masked, composed());
 }
 
 TEST_F(CgScene, MissingLeafWithoutImageIsReportedWhileTheFlagIsSet) {

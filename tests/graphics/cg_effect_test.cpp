@@ -7,6 +7,7 @@
 #include <map>
 
 #include "cg_op_fixture.h"
+#include "support/err_capture.h"
 
 using namespace cgtest;
 
@@ -398,3 +399,63 @@ TEST(CgMosaic, GridThroughTheRectanglesMiddle) {
 }
 
 }  // namespace
+
+// Command 2's rotation slot from a scene: the slot's value picks the mode
+// (10 + value), V1 the angle in degrees, and the turned picture goes to
+// the second layer, as the rotation itself makes it from the same source.
+TEST_F(Effects, RotationSlotTurnsIntoTheSecondLayer) {
+  RunAll({{"rotate", 1, 180, 0, false, "src"},
+          {"rotate", 2, 90, 0, false, "src"},
+          {"rotate", 1, -90, 0, false, "src"}});
+  struct Want {
+    int32_t degrees;
+    int mode;
+    const char* what;
+  };
+  const Want wants[] = {{180, 11, "half turn"}, {90, 12, "quarter turn, mode 12"},
+                        {270, 11, "a negative quarter turn is three quarters the other way"}};
+  ObjNode* tmp = gfxtest::MakeLayer(root, "t", false, 1, 1, 0, 99);
+  for (int i = 0; i < 3; i++) {
+    ASSERT_EQ(0, Cg_Rotate(Find("src.1"), tmp, wants[i].degrees, 1, wants[i].mode));
+    Expect(i + 1, ImgOf(Layer_Record(tmp)), wants[i].what);
+  }
+  // The turn moved the pixels: the half turn is not the source.
+  EXPECT_NE(src.px, Out(1).px);
+  EXPECT_EQ(src.px, ImgOf(Rec("src.1")).px);  // the source stays
+}
+
+// Scratch memory that cannot be had: the effects 2-7, the swirl and the
+// scalers 41 and 51 report 104030 and leave both layers as they were.
+TEST(CgScratch, AFailedScratchIsReportedAndChangesNothing) {
+  gfxtest::InitGraphics();
+  struct Case {
+    const char* what;
+    int effect;  // 0: the scaler `method`
+    int method;
+  };
+  const Case cases[] = {{"box blur", 2, 0},     {"row mean", 3, 0},   {"column mean", 4, 0},
+                        {"blur 5", 5, 0},       {"alpha blur", 6, 0}, {"alpha sums", 7, 0},
+                        {"swirl", 39, 0},       {"method 41", 0, 41}, {"method 51", 0, 51}};
+  for (const Case& c : cases) {
+    ObjNode* a = gfxtest::MakeLayer(nullptr, "a", false, 6, 4, Px(10, 20, 30, 255));
+    ObjNode* b = gfxtest::MakeLayer(nullptr, "b", false, 3, 3, Px(1, 2, 3, 4));
+    LayerImage* ra = Layer_Record(a);
+    LayerImage* rb = Layer_Record(b);
+    SetPx(ra, 2, 1, Px(200, 0, 0, 255));
+    const Img beforeA = ImgOf(ra), beforeB = ImgOf(rb);
+    ErrCapture errs;
+    void* (*saved)(size_t) = g_CgScratchAlloc;
+    g_CgScratchAlloc = [](size_t) -> void* { return nullptr; };
+    int r = c.effect ? Cg_ApplyEffect(c.effect, a, b, 0, 0, 5, 3, 3, 0, 1, 0)
+                     : Cg_Scale(a, b, 0, 0, 500, 300, 1200, 800, 1, c.method);
+    g_CgScratchAlloc = saved;
+    EXPECT_EQ(-1, r) << c.what;
+    EXPECT_TRUE(errs.Has(104030)) << c.what;
+    EXPECT_EQ(beforeA.px, ImgOf(ra).px) << c.what;
+    EXPECT_EQ(beforeB.px, ImgOf(rb).px) << c.what;
+    EXPECT_EQ(3u, rb->width) << c.what;
+    g_QuitRequested = 0;
+    Obj_DeleteTree(a);
+    Obj_DeleteTree(b);
+  }
+}

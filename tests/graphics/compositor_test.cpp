@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <thread>
@@ -82,6 +83,38 @@ TEST_F(CompositorTest, CoverOfAnotherKindOrWithoutPixelsDoesNotHide) {
   MarkWholeTree(root);
   ASSERT_EQ(0, ComposeRoot(root));
   EXPECT_EQ(Px(7, 7, 7, 255), GetPx(rr, 0, 0));
+}
+
+// A covering child that cannot be drawn here hides nothing: the layer below
+// it is still drawn, whichever reason keeps the cover off the canvas.
+TEST_F(CompositorTest, UndrawableCoverLeavesTheLayerBelowDrawn) {
+  const struct {
+    const char* what;
+    uint8_t kind;
+    bool pixels;
+  } cases[] = {
+      {"texture kind", 3, true},
+      {"no pixels", 0, false},
+      {"E-mote kind without pixels", 2, false},
+  };
+  for (const auto& c : cases) {
+    ObjNode* root = MakeRoot(2, 2);
+    MakeLayer(root, "low", false, 2, 2, Px(7, 7, 7, 255), 1);
+    ObjNode* cover = MakeLayer(root, "cover", false, 2, 2, Px(9, 9, 9, 255), 2);
+    LayerImage* k = Layer_Record(cover);
+    k->kind = c.kind;
+    if (!c.pixels) {
+      std::free(k->pixels);
+      k->pixels = nullptr;  // the size stays: only the buffer is missing
+    }
+    LayerImage* rr = Layer_Record(root);
+    SetPx(rr, 1, 1, 0x12345678);
+    MarkWholeTree(root);
+    ASSERT_EQ(0, ComposeRoot(root)) << c.what;
+    EXPECT_EQ(Px(7, 7, 7, 255), GetPx(rr, 1, 1)) << c.what;
+    Obj_DeleteTree(root);
+    g_TreeRoots[kTreeLayer].root = nullptr;
+  }
 }
 
 TEST_F(CompositorTest, ChildAbuttingTheDirtyBoxIsSkipped) {

@@ -336,6 +336,36 @@ TEST_F(DecoderTest, GifFirstFrameWithTransparencyAndPlacement) {
   }
 }
 
+// A first frame that reaches past the logical screen keeps only what lies on
+// it: nothing wraps into the next row or runs past the picture's end.
+TEST_F(DecoderTest, GifFrameLargerThanTheScreenIsClippedToIt) {
+  std::vector<uint8_t> pal(768, 0);
+  pal[3] = 10, pal[4] = 20, pal[5] = 30;  // entry 1
+  const struct {
+    const char* what;
+    uint32_t screenW, screenH, left, top, frameW, frameH;
+  } cases[] = {
+      {"past the right edge", 6, 4, 2, 0, 5, 4},
+      {"past the bottom", 5, 3, 0, 1, 5, 4},
+      {"past both", 4, 4, 3, 3, 6, 6},
+      {"at the screen's corner", 3, 3, 2, 2, 1, 1},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint8_t> idx(size_t(c.frameW) * c.frameH, 1);
+    imgfix::GifOptions o;
+    o.screenW = c.screenW, o.screenH = c.screenH, o.left = c.left, o.top = c.top;
+    Rec r;
+    ASSERT_EQ(0, Decode(r, kFileTypeGif, imgfix::WriteGif(c.frameW, c.frameH, idx, pal, o))) << c.what;
+    ASSERT_EQ(c.screenW, r.r.width) << c.what;
+    ASSERT_EQ(c.screenH, r.r.height) << c.what;
+    for (uint32_t y = 0; y < c.screenH; y++)
+      for (uint32_t x = 0; x < c.screenW; x++) {
+        bool inFrame = x >= c.left && y >= c.top;  // the frame covers the rest
+        EXPECT_EQ(inFrame ? 0xFF0A141Eu : 0x00808080u, GetPx(&r.r, x, y)) << c.what << " " << x << "," << y;
+      }
+  }
+}
+
 TEST_F(DecoderTest, GifWithoutImageOrWithBadCodeFails) {
   ErrCapture errs;
   Rec a;

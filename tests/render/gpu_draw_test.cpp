@@ -171,6 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The opacity counts once: half of s is taken away, not a quarter.
         ModeCase{"subtractHalf", 2, Px(200, 100, 50, 255), Px(100, 100, 100, 255), 128,
                  Px(150, 50, 0, 0)},
+        // A clear texel takes nothing away.
+        ModeCase{"subtractClear", 2, Px(200, 100, 50, 255), Px(120, 120, 120, 0), 256,
+                 Px(200, 100, 50, 0)},
         ModeCase{"multiplyHalf", 3, Px(200, 200, 200, 255), Px(0, 0, 0, 255), 128,
                  Px(100, 100, 100, 0)},
         // Transparent texels change nothing in any mode.

@@ -83,7 +83,9 @@ namespace {
 TEST(ErrLicence, NamesEveryCreditedLibrary) {
   const std::string text = Text_SjisToUtf8(Err_GetText(100000));
   for (const char* lib : {"zlib", "libpng", "libjpeg", "Independent JPEG Group", "FreeType",
-                          "fontconfig", "SDL2"})
+                          "fontconfig", "SDL2", "libogg", "libvorbis", "FFmpeg", "libavcodec",
+                          "libavformat", "libavutil", "libswscale", "libswresample", "LGPL",
+                          "libepoxy"})
     EXPECT_NE(text.find(lib), std::string::npos) << lib;
   EXPECT_EQ(text.rfind("■ライセンスについて", 0), 0u);
 }

@@ -69,6 +69,31 @@ TEST_F(Mixer, CursorLoopsAndAOneShotStops) {
   EXPECT_FALSE(PlatAudioBuf_IsPlaying(once.get()));
 }
 
+TEST_F(Mixer, PlayedCountKeepsEveryWrapHoweverLongBetweenReads) {
+  // A 100-frame mono ring read once after many wraps.
+  struct { uint32_t hz; bool looping; size_t render; uint64_t frames; } cases[] = {
+      {kAudioDeviceRate, true, 1050, 1050},
+      {kAudioDeviceRate, true, 44100 * 3, 44100 * 3},  // three seconds, 1323 wraps
+      {kAudioDeviceRate * 2, true, 1050, 2100},        // twice the rate: twice the frames
+      {kAudioDeviceRate / 2, true, 1050, 525},
+      {kAudioDeviceRate, false, 1050, 100},            // a one-shot stops at its end
+  };
+  for (auto c : cases) {
+    PlatAudioBufPtr b = Constant(100, 1000);
+    PlatAudioBuf_SetFrequency(b.get(), c.hz);
+    PlatAudioBuf_Play(b.get(), c.looping);
+    Render(c.render);
+    uint64_t played = 0;
+    ASSERT_EQ(PlatAudioBuf_GetPlayed(b.get(), &played), kAudioOk);
+    EXPECT_EQ(played, c.frames * 2) << c.hz << " " << c.render;
+    uint32_t play = 0;
+    PlatAudioBuf_GetPosition(b.get(), &play, nullptr);
+    EXPECT_EQ(play, c.looping ? uint32_t(c.frames % 100 * 2) : 0u) << c.hz << " " << c.render;
+  }
+  uint64_t none = 0;
+  EXPECT_EQ(PlatAudioBuf_GetPlayed(nullptr, &none), kAudioErrNoBuffer);
+}
+
 TEST_F(Mixer, SumsClipAndHalfRateInterpolates) {
   PlatAudioBufPtr a = Constant(100, 30000), b = Constant(100, 30000);
   PlatAudioBuf_Play(a.get(), true);

@@ -103,6 +103,27 @@ TEST_F(Playback, FadeInReachesItsTargetAtItsTime) {
   EXPECT_EQ(rec->state, kSndSteady);
 }
 
+TEST_F(Playback, PositionHoldsAcrossLongGapsBetweenPasses) {
+  // A stalled thread reads the play position seconds apart; the position
+  // must still count every second played.
+  files["bgm.wav"] = sndfix::WriteWav(sndfix::Sine(kRate, 2, 441, 8000, 9000));
+  Play("bgm.wav", {{"fade", Int(1)}});
+  ASSERT_TRUE(Load());
+  size_t start = StartFrame();
+  SoundRec* rec = Rec("s0/bgm");
+  ASSERT_TRUE(rec);
+  for (uint32_t gapMs : {1000u, 1700u, 3100u}) {
+    Run(50);
+    std::vector<int16_t> gap(Ms(gapMs) * 2);
+    PlatAudio_Render(g_DirectSound, gap.data(), Ms(gapMs));
+    out.insert(out.end(), gap.begin(), gap.end());
+    Step();
+    double expectMs = double(Mixed() - start) * 1000.0 / kRate;
+    EXPECT_NEAR(double(rec->playedBytes) * 1000.0 / double(rec->avgBytes), expectMs, 2.0) << gapMs;
+  }
+  EXPECT_EQ(rec->state, kSndSteady);
+}
+
 TEST_F(Playback, QueryAnswersFromTheRecord) {
   game.IntVar(1000, {8});
   files["bgm.wav"] = sndfix::WriteWav(sndfix::Sine(22050, 2, 441, 16000, 2000));

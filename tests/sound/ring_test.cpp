@@ -44,6 +44,32 @@ TEST_F(Ring, FullRingRefusesWithoutWaiting) {
   EXPECT_EQ(g_SoundRing.read, g_SoundRing.write);
 }
 
+TEST_F(Ring, NamesLongerThanTheirBuffersAreCut) {
+  Idle(Main());
+  ASSERT_TRUE(Load());
+  g_SndWaitHook = nullptr;
+  ObjNode* node = Node("root");
+  ASSERT_TRUE(node);
+  Snd_RunPass();
+  // The slot keeps 255 bytes and its NUL; a load request copies at most
+  // the record's 260.
+  std::string name(400, 'x');
+  int slot = Snd_Post(node, kSndReqExists, 0, name.c_str());
+  ASSERT_GE(slot, 0);
+  EXPECT_EQ(std::string(g_SoundRing.name[slot]), name.substr(0, kSndSlotNameSize - 1));
+  SoundRec* rec = Rec("root");
+  Snd_RunPass();
+  {
+    std::lock_guard<std::mutex> lock(g_SoundLock);
+    Snd_ReleaseBuffer(rec);
+    rec->state = kSndStopped;
+  }
+  ASSERT_GE(Snd_Post(node, kSndReqLoad, 0, name.c_str()), 0);
+  Snd_RunPass();  // the keep-alive loads its placeholder whatever the name
+  EXPECT_EQ(std::string(rec->fileName), name.substr(0, kSndSlotNameSize - 1));
+  EXPECT_EQ(rec->state, kSndLoaded);
+}
+
 TEST_F(Ring, WaitsEndWhenTheThreadIsGoneOrTheEngineQuits) {
   Idle(Main());
   ASSERT_TRUE(Load());
@@ -139,6 +165,7 @@ TEST_F(Ring, FocusLossPausesAndTheSoundResumesWhereItWas) {
   // Resumed where it was paused (levels 1000 per 100 ms step).
   int level = out[(resumed + Ms(30)) * 2];
   EXPECT_EQ(level, int(1000 + 1000 * ((at + 30) / 100))) << at;
+  EXPECT_EQ(rec->startPos, 0);  // the script's start position, not the resume point
 }
 
 }  // namespace

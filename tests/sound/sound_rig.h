@@ -40,12 +40,18 @@ class SoundRig : public fx::GameTest {
     g_SoundFocusPaused = 0;
     g_SndFocusHook = nullptr;
     errors.Clear();
+    // A sound tree left by an engine run of an earlier test would answer
+    // this test's paths with its old records.
+    ObjTreeRoot& t = g_TreeRoots[kTreeSound];
+    if (t.root) Obj_FreeSubtree(kTreeSound, t.root);
+    t.root = nullptr;
     ASSERT_EQ(Snd_InitWith(PlatAudioBackend::Null), 1);
   }
   void TearDown() override {
     Snd_ReleaseAll();
     g_SoundThreadState = kThreadNeverStarted;
     g_SndWaitHook = nullptr;
+    g_SndDecodeHook = nullptr;
     g_SndFocusHook = nullptr;
     g_SoundFocusPaused = 0;
     ObjTreeRoot& t = g_TreeRoots[kTreeSound];

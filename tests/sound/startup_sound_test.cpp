@@ -26,6 +26,11 @@ class SoundStart : public e2e::EngineGame {
   }
   void TearDown() override {
     EngineGame::TearDown();
+    // The shut-down leaves the sound tree to the process's end; the next
+    // test starts from none.
+    ObjTreeRoot& t = g_TreeRoots[kTreeSound];
+    if (t.root) Obj_FreeSubtree(kTreeSound, t.root);
+    t.root = nullptr;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     started = false;
   }
@@ -62,11 +67,20 @@ TEST_F(SoundStart, DiskDriverPlaysTheSoundForItsLength) {
   Idle(s);
   ASSERT_EQ(Start(), 0);
   ASSERT_EQ(g_SoundMode, 1);
+  // At least 1.2 s, and until the sound has played and stopped (a slow
+  // machine, or a sanitizer, may take long to start it).
   auto t0 = std::chrono::steady_clock::now();
-  while (std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(1200)) {
+  bool sounded = false, ended = false;
+  while (std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(1200) ||
+         (!ended && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(10))) {
     Frames(1);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::lock_guard<std::mutex> lock(g_SoundLock);
+    const SoundRec* rec = Snd_Record(Obj_FindByPath(g_TreeRoots[kTreeSound].root, "s0/bgm", kObjFindLeaf | kObjFindQuiet));
+    if (rec && rec->state >= kSndRamping) sounded = true;
+    if (sounded && rec && rec->state == kSndStopped) ended = true;
   }
+  EXPECT_TRUE(ended);
   Boot_Shutdown();
   started = false;
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

@@ -4,6 +4,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cstring>
+#include <future>
 
 #include "platform/audio_wavdec.h"
 #include "platform/text.h"
@@ -71,6 +72,85 @@ TEST_F(Stream, ChainedOggStopsTheThreadWithItsOwnText) {
   EXPECT_TRUE(g_QuitRequested);
   Err_Show(110200, 0);  // a later report with quit flag 0 cannot undo it
   EXPECT_TRUE(g_ShutdownRequested);
+}
+
+TEST_F(Stream, ToneStaysWholeAcrossHalvesAndLoops) {
+  // The same 441 Hz tone as WAV (left) and Ogg (right), looping from
+  // 500 ms: a lost, doubled or shifted chunk at a half or a loop shows as a
+  // jump between neighbouring samples, a late half as a drop in level.
+  sndfix::Pcm tone = sndfix::Sine(kRate, 1, 441, 16000, 1000);
+  files["a.wav"] = sndfix::WriteWav(tone);
+  files["b.ogg"] = sndfix::WriteOgg(tone);
+  fx::Scene& s = Main();
+  s.Cmd("snd", {{"path", Text("bgm")}, {"file", Text("a.wav")}, {"fade", Int(1)}, {"loop", Int(500)}, {"pan", Int(0)}});
+  s.Cmd("snd", {{"path", Text("ogg")}, {"file", Text("b.ogg")}, {"fade", Int(1)}, {"loop", Int(500)}, {"pan", Int(512)}});
+  Idle(s);
+  ASSERT_TRUE(Load());
+  size_t from = StartFrame() + Ms(100);  // both sounds up and at full volume
+  Run(3500);
+  // 16000 x 2 pi x 441 / 44100 = 1005 is the largest step of the tone.
+  const int maxStep[2] = {1010, 1400};
+  for (int ch = 0; ch < 2; ++ch) {
+    int worst = 0;
+    size_t at = 0;
+    for (size_t i = from + 1; i < Mixed(); ++i) {
+      int d = std::abs(out[i * 2 + size_t(ch)] - out[(i - 1) * 2 + size_t(ch)]);
+      if (d > worst) worst = d, at = i;
+    }
+    EXPECT_LE(worst, maxStep[ch]) << "channel " << ch << " at " << (at - from + Ms(100)) * 1000 / kRate << " ms";
+    for (size_t w = from; w + Ms(20) < Mixed(); w += Ms(20)) {
+      ASSERT_GT(Peak(w, w + Ms(20), ch), 15500) << "channel " << ch << " at " << (w - from) * 1000 / kRate;
+    }
+  }
+}
+
+TEST_F(Stream, OggHalvesAreDecodedWithTheLockLeft) {
+  files["bgm.ogg"] = sndfix::WriteOgg(sndfix::Sine(kRate, 2, 330, 12000, 1500));
+  Play("bgm.ogg", {{"fade", Int(1)}, {"loop", Int(200)}});
+  static int decodes, unlocked;
+  decodes = unlocked = 0;
+  g_SndDecodeHook = [] {
+    ++decodes;
+    // The script side, on its own thread, can take the lock meanwhile.
+    unlocked += std::async(std::launch::async, [] {
+                  if (!g_SoundLock.try_lock()) return 0;
+                  g_SoundLock.unlock();
+                  return 1;
+                }).get();
+  };
+  ASSERT_TRUE(Load());
+  StartFrame();
+  Run(2000);
+  g_SndDecodeHook = nullptr;
+  EXPECT_GE(decodes, 8);  // this sound's and the keep-alive's halves
+  EXPECT_EQ(unlocked, decodes);
+  EXPECT_EQ(passError, 0);
+}
+
+TEST_F(Stream, ASoundDeletedWhileItsHalfDecodesIsFreedAfterTheDecode) {
+  files["bgm.ogg"] = sndfix::WriteOgg(sndfix::Sine(kRate, 1, 330, 8000, 1500));
+  Play("bgm.ogg", {{"fade", Int(1)}});
+  ASSERT_TRUE(Load());
+  StartFrame();
+  static ObjNode* victim;
+  victim = Node("s0/bgm");
+  ASSERT_TRUE(victim);
+  // With the ring full the deletion's stop is refused and the script side
+  // frees the node at once, while the thread decodes into its buffers.
+  g_SndDecodeHook = [] {
+    g_SndDecodeHook = nullptr;
+    std::async(std::launch::async, [] {
+      while (Snd_Post(victim, kSndReqExists, 0) >= 0) {
+      }
+      Snd_PostStopAndWait(victim);
+    }).get();
+  };
+  Run(1000);
+  EXPECT_FALSE(g_SndDecodeHook);  // the deletion ran
+  EXPECT_FALSE(Node("s0/bgm"));
+  EXPECT_TRUE(errors.Has(110200));
+  EXPECT_EQ(passError, 0);
+  EXPECT_EQ(g_SoundRing.read, g_SoundRing.write);  // no request reached the freed node
 }
 
 // ---- The WAV reader ------------------------------------------------------

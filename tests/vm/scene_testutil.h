@@ -25,7 +25,6 @@ inline int LoadGame(const fx::Game& g) {
   if (Obj_CreateSystemRoots() != 0) return 98;
   if (Script_LoadConfig() != 0) return 97;
   g_SysVarHooks.shell = SysVar_GetShell;  // clock, counters and keys, as the start-up installs
-  g_SysVarHooks.shellSet = SysVar_SetShell;  // the writable window-event words
   Msg_InstallSysVars();                 // message texts 122 and 123
   return Script_LoadAll();
 }

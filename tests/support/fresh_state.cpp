@@ -1,0 +1,205 @@
+// Two kinds of engine state are put back before each case: what a case
+// builds and owns (trees, tables, caches, packs) is freed through the
+// engine's own release functions; plain values and installed hooks are
+// copied back from a snapshot taken before the first case ran, which is the
+// state every new process starts with.
+#include "support/fresh_state.h"
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "base/engine_state.h"
+#include "base/err.h"
+#include "base/config.h"
+#include "base/input_state.h"
+#include "files/files.h"
+#include "files/script_data.h"
+#include "graphics/layer_image.h"
+#include "render/gpu.h"
+#include "render/render.h"
+#include "shell/frame.h"
+#include "shell/startup.h"
+#include "shell/window.h"
+#include "vm/math.h"
+#include "vm/objtree.h"
+#include "vm/script_load.h"
+#include "vm/sysvar_hooks.h"
+#include "vm/task.h"
+#include "vm/vm.h"
+
+namespace {
+
+// Restorers of the values captured at the first call.
+std::vector<std::function<void()>>& Restorers() {
+  static std::vector<std::function<void()>> list;
+  return list;
+}
+
+template <typename T>
+void Keep(T& value) {
+  auto saved = std::make_shared<T>(value);
+  Restorers().push_back([&value, saved] { value = *saved; });
+}
+template <typename T>
+void Keep(std::atomic<T>& value) {
+  T saved = value.load();
+  Restorers().push_back([&value, saved] { value.store(saved); });
+}
+template <typename T, size_t N>
+void Keep(T (&array)[N]) {
+  auto saved = std::make_shared<std::vector<T>>(array, array + N);
+  Restorers().push_back([&array, saved] { std::copy(saved->begin(), saved->end(), array); });
+}
+
+// The values and hooks taken back, by subsystem.
+void KeepAll() {
+  // The current directory: game fixtures enter folders that they remove.
+  std::error_code ec;
+  std::filesystem::path cwd = std::filesystem::current_path(ec);
+  Restorers().push_back([cwd] {
+    std::error_code e;
+    if (!cwd.empty()) std::filesystem::current_path(cwd, e);
+  });
+  // Reports, quit and shut-down flags and the reporter's hooks.
+  Keep(g_QuitRequested);
+  Keep(g_ShutdownRequested);
+  Keep(g_RestartRequested);
+  Keep(g_ErrDialogShown);
+  Keep(g_ErrTextTable);
+  Keep(g_ErrFile);
+  Keep(g_ErrLine);
+  Keep(g_ErrPlaceHook);
+  Keep(g_ErrDialogOpenHook);
+  Keep(g_DebugMode);
+  // Run state, configuration and input read by every subsystem.
+  Keep(g_AppRunning);
+  Keep(g_HasAppendedData);
+  Keep(g_BuiltSize);
+  Keep(g_ScreenSaverMode);
+  Keep(g_SoundMode);
+  Keep(g_FrameThreadMode);
+  Keep(g_JoystickEnabled);
+  Keep(g_SoundThreadState);
+  Keep(g_FrameThreadState);
+  Keep(g_FrameRate);
+  Keep(g_FrameSkipOn);
+  Keep(g_PlayTimers);
+  Keep(g_InactivePaused);
+  Keep(g_RunWhenInactive);
+  Keep(g_KeyCounters);
+  Keep(g_KeyPressed);
+  Keep(g_InputOptions);
+  Keep(g_ButtonMap);
+  Keep(g_FitMode);
+  Keep(g_MaxWorkers);
+  Keep(g_ResolutionChange);
+  Keep(g_MovieUseDirectShow);
+  Keep(g_UseSSE);
+  Keep(g_UseSSE2);
+  Keep(g_TitleDoubleClickSwitch);
+  Keep(g_SysVarUserByte);
+  Keep(g_DisableDwm);
+  Keep(g_UserSettingsRead);
+  Keep(g_SavePath);
+  Keep(g_SavePlace);
+  Keep(g_DataDir);
+  Keep(g_DataDirNotWritable);
+  Keep(g_ProcessorCount);
+  Keep(g_WorkerCount);
+  Keep(g_RenderSettings);
+  Keep(g_DesktopMetrics);
+  Keep(g_EngineConfig);
+  // Files: where the data are and how names are tried.
+  Keep(g_FileAppended);
+  Keep(g_DataPackaged);
+  Keep(g_ImageExtOrder);
+  Keep(g_SoundExtOrder);
+  // VM: the runner's place, the generator, hooks and root makers.
+  Keep(g_CurTask);
+  Keep(g_VmPassCounter);
+  Keep(g_VmPassAgain);
+  Keep(g_VmLastResult);
+  Keep(g_DebugCmdCount);
+  Keep(g_DebugCornerMask);
+  Keep(g_RandIndex);
+  Keep(g_RandState);
+  Keep(g_MsgStepTaskHook);
+  Keep(g_VmPauseWaitHook);
+  Keep(g_VmAskYesNoHook);
+  Keep(g_SysVarHooks);
+  // Graphics: the redraw requests and the GPU frame's target.
+  Keep(g_FullRedraw);
+  Keep(g_GpuDrawLayer);
+  // Windows, screen modes, the frame driver and presentation.
+  Keep(g_WinConfig);
+  Keep(g_FullScreen);
+  Keep(g_Screen);
+  Keep(g_FullScreenDepth);
+  Keep(g_D3dResetRequest);
+  Keep(g_Monitors);
+  Keep(g_CurrentMonitor);
+  Keep(g_MainSize);
+  Keep(g_WndUi);
+  Keep(g_CloseRequest);
+  Keep(g_MinimizeRequest);
+  Keep(g_MaximizeRequest);
+  Keep(g_ScreenModeRequest);
+  Keep(g_MenuCommand);
+  Keep(g_LastKeyDown);
+  Keep(g_LastMouseButton);
+  Keep(g_DragRequest);
+  Keep(g_DragLayer);
+  Keep(g_QuitBoxUp);
+  Keep(g_BlockScreenSaver);
+  Keep(g_WndFrameThreadRunning);
+  Keep(g_WndMovieNotify);
+  Keep(g_ActiveWindow);
+  Keep(g_CursorShown);
+  Keep(g_CursorPending);
+  Keep(g_FrameCounter);
+  Keep(g_FrameHold);
+  Keep(g_FrameSkip);
+  Keep(g_RedrawCountdown);
+  Keep(g_PopupMenuSet);
+  Keep(g_Pacing);
+  Keep(g_StartupEndedEarly);
+  Keep(g_StartupTraceHook);
+  Keep(g_LetterBox);
+  Keep(g_D3dMode);
+  Keep(g_GpuFilterSettings);
+  Keep(g_GpuShellHooks);
+  for (int tree = 0; tree < kTreeCount; ++tree) {
+    ObjRootMakerFn maker = Obj_RootMaker(tree);
+    ObjReleaseFn release = Obj_ReleaseHook(tree);
+    Restorers().push_back([tree, maker, release] {
+      Obj_RegisterRootMaker(tree, maker);
+      Obj_SetReleaseHook(tree, release);
+    });
+  }
+}
+
+// What the cases build: freed while the hooks that release it are still
+// the ones the case left.
+void FreeBuilt() {
+  Obj_FreeSystemRoots();
+  Script_FreeAll();
+  File_ClearMemCache();
+  File_StoreClear();
+  Pack_Reset();
+}
+
+}  // namespace
+
+void Fixture_FreshEngineState() {
+  static bool kept = false;
+  if (!kept) {
+    KeepAll();
+    kept = true;
+  }
+  FreeBuilt();
+  for (const auto& restore : Restorers()) restore();
+}
