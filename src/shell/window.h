@@ -313,7 +313,9 @@ struct ScreenSizes {
   std::atomic<int32_t> shownW{0}, shownH{0};    // size the picture is drawn at
   std::atomic<int32_t> keptScreenW{0}, keptScreenH{0}, keptShownW{0}, keptShownH{0};  // at full-screen entry
   ScreenSizes() = default;
-  // Field by field (a reset to the start values, in tests).
+  // Copied field by field (a snapshot and a reset to the start values, in
+  // tests).
+  ScreenSizes(const ScreenSizes& o) { *this = o; }
   ScreenSizes& operator=(const ScreenSizes& o) {
     screenW = o.screenW.load(), screenH = o.screenH.load();
     shownW = o.shownW.load(), shownH = o.shownH.load();
