@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "files/files.h"
@@ -219,5 +221,174 @@ TEST_F(CgScene, OversizedGroupIsRefusedWithoutChangingTheTree) {
   EXPECT_TRUE(errs.Has(100010));
   EXPECT_EQ(nullptr, Find("g", kObjFindGroup));
 }
+
+// A picture loaded into a visible layer is redrawn over both its old and its
+// new rectangle in the frame composed after the load, without any other
+// keyword marking the layer: the new pixels show where the picture grew, and
+// where it shrank the old pixels go.
+struct ReloadCase {
+  const char* name;
+  int x, y, oldW, oldH, newW, newH;
+};
+const ReloadCase kReloadCases[] = {
+    {"GrowsFromOnePixel", 2, 1, 1, 1, 4, 3},
+    {"GrowsRightAndDown", 1, 1, 2, 2, 6, 5},
+    {"Shrinks", 1, 2, 5, 4, 2, 1},
+};
+void PrintTo(const ReloadCase& c, std::ostream* os) { *os << c.name; }
+class CgReload : public CgScene, public ::testing::WithParamInterface<ReloadCase> {};
+
+TEST_P(CgReload, PictureIsRedrawnOverItsOldAndNewRectangle) {
+  const ReloadCase& c = GetParam();
+  const uint32_t kOld = 0xFF112233u, kNew = 0xFF445566u;
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("p")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\old.png")},
+               {"x", fx::Int(c.x)}, {"y", fx::Int(c.y)}});
+  s.Cmd("wait", {{"frames", fx::Int(1)}});
+  s.Cmd("cg", {{"path", fx::Text("p")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\new.png")}});
+  Idle(s);
+  fx::Files images = {
+      {"cg\\old.png", imgfix::WritePng(Solid(c.oldW, c.oldH, kOld), imgfix::PngKind::Rgb)},
+      {"cg\\new.png", imgfix::WritePng(Solid(c.newW, c.newH, kNew), imgfix::PngKind::Rgb)},
+  };
+  ASSERT_TRUE(Load(images));
+  Frames(1);
+  ASSERT_EQ(0, g_QuitRequested.load());
+  LayerImage* p = Layer_Record(Find("p.1"));
+  ASSERT_NE(nullptr, p);
+  ASSERT_EQ(uint32_t(c.oldW), p->width) << "the second picture came in the first frame";
+  Cg_CommitPendingState(root->first);
+  MarkWholeTree(root);
+  ASSERT_EQ(0, ComposeRoot(root));
+  Comp_ResetDirtyTree(root);  // as the frame driver does once the frame is shown
+
+  Frames(1);
+  ASSERT_EQ(0, g_QuitRequested.load());
+  ASSERT_EQ(uint32_t(c.newW), p->width);
+  ASSERT_EQ(0, ComposeRoot(root));
+  LayerImage* rr = Layer_Record(root);
+  for (int y = 0; y < int(rr->height); y++)
+    for (int x = 0; x < int(rr->width); x++) {
+      bool inNew = x >= c.x && x < c.x + c.newW && y >= c.y && y < c.y + c.newH;
+      EXPECT_EQ(inNew ? kNew : 0u, GetPx(rr, x, y)) << "at " << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CgReload, ::testing::ValuesIn(kReloadCases),
+                         [](const ::testing::TestParamInfo<ReloadCase>& i) { return std::string(i.param.name); });
+
+// Resizing a group changes its size and its canvas together: a refused size
+// leaves both as they were, an accepted one gives a canvas of the new size
+// with the children composed into it. Every pixel of the size is read back,
+// so a size larger than the canvas is caught by the address checker.
+struct ResizeCase {
+  const char* name;
+  int64_t w, h;  // -1: not given
+  uint32_t expectW, expectH;
+  int32_t error;  // 0: none
+};
+const ResizeCase kResizeCases[] = {
+    {"Wider", 6, -1, 6, 4, 0},
+    {"Taller", -1, 7, 4, 7, 0},
+    {"SmallerBothWays", 2, 3, 2, 3, 0},
+    {"TooWide", 8193, -1, 4, 4, 100010},
+    {"TooWideWithAHeight", 8193, 2, 4, 4, 100010},
+    {"TooTall", -1, 8193, 4, 4, 100010},
+};
+void PrintTo(const ResizeCase& c, std::ostream* os) { *os << c.name; }
+class CgGroupResize : public CgScene, public ::testing::WithParamInterface<ResizeCase> {};
+
+TEST_P(CgGroupResize, SizeAndCanvasChangeTogether) {
+  const ResizeCase& c = GetParam();
+  const uint32_t kChild = 0xFF3366CCu;
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("g/")}, {"w", fx::Int(4)}, {"h", fx::Int(4)}, {"order", fx::Int(1)}});
+  s.Cmd("cg", {{"path", fx::Text("g/in")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\in.png")}});
+  std::vector<fx::Arg> resize = {{"path", fx::Text("g/")}};
+  if (c.w >= 0) resize.push_back({"w", fx::Int(c.w)});
+  if (c.h >= 0) resize.push_back({"h", fx::Int(c.h)});
+  s.Cmd("cg", resize);
+  Idle(s);
+  ASSERT_TRUE(Load({{"cg\\in.png", imgfix::WritePng(Solid(4, 4, kChild), imgfix::PngKind::Rgb)}}));
+  ErrCapture errs;
+  Frames(1);
+  if (c.error) {
+    EXPECT_TRUE(errs.Has(c.error)) << errs.Text();
+    EXPECT_EQ(1, g_QuitRequested.load());
+  } else {
+    EXPECT_TRUE(errs.Empty()) << errs.Text();
+  }
+  g_QuitRequested = 0;
+  LayerImage* g = Layer_Record(Find("g", kObjFindGroup));
+  ASSERT_NE(nullptr, g);
+  ASSERT_NE(nullptr, g->pixels);
+  ASSERT_EQ(c.expectW, g->width);
+  ASSERT_EQ(c.expectH, g->height);
+  Cg_CommitPendingState(root->first);
+  MarkWholeTree(root);
+  ASSERT_EQ(0, ComposeRoot(root));
+  LayerImage* rr = Layer_Record(root);
+  for (int y = 0; y < int(g->height); y++)
+    for (int x = 0; x < int(g->width); x++) {
+      uint32_t want = x < 4 && y < 4 ? kChild : 0u;
+      EXPECT_EQ(want, GetPx(g, x, y)) << "group at " << x << "," << y;
+      if (x < int(rr->width) && y < int(rr->height)) {
+        EXPECT_EQ(want, GetPx(rr, x, y)) << "root at " << x << "," << y;
+      }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CgGroupResize, ::testing::ValuesIn(kResizeCases),
+                         [](const ::testing::TestParamInfo<ResizeCase>& i) { return std::string(i.param.name); });
+
+// A leaf whose image cannot be shared reports 101250 with the path it was to
+// share and is taken out of the tree again: no node without a record is left
+// for a later lookup, and the layers beside it stay as they were.
+struct ShareCase {
+  const char* name;
+  const char* share;
+};
+const ShareCase kShareCases[] = {
+    {"MissingLeaf", "nothere.1"},
+    {"EmptyPath", ""},
+    {"AGroup", "grp/"},
+    {"LeafUnderAMissingGroup", "nogrp/x.1"},
+};
+void PrintTo(const ShareCase& c, std::ostream* os) { *os << c.name; }
+class CgShareMissing : public CgScene, public ::testing::WithParamInterface<ShareCase> {};
+
+TEST_P(CgShareMissing, LeafIsReportedAndDropped) {
+  const ShareCase& c = GetParam();
+  game.ErrorText(101250, "%s [%s]");
+  fx::Scene& s = Main();
+  s.Cmd("cg", {{"path", fx::Text("a")}, {"num", fx::Int(1)}, {"file", fx::Text("cg\\a.png")}});
+  s.Cmd("cg", {{"path", fx::Text("grp/")}, {"w", fx::Int(2)}, {"h", fx::Int(2)}, {"order", fx::Int(3)},
+               {"x", fx::Int(4)}});
+  s.Cmd("cg", {{"path", fx::Text("b")}, {"num", fx::Int(2)}, {"share", fx::Text(c.share)}});
+  Idle(s);
+  ASSERT_TRUE(Load({{"cg\\a.png", imgfix::WritePng(Solid(2, 2, 0xFF102030u), imgfix::PngKind::Rgb)}}));
+  ErrCapture errs;
+  Frames(1);
+  EXPECT_TRUE(errs.Has(101250)) << errs.Text();
+  EXPECT_NE(std::string::npos, errs.Text().find(std::string("[") + c.share + "]")) << errs.Text();
+  EXPECT_EQ(1, g_QuitRequested.load());
+  EXPECT_EQ(nullptr, Find("b.2"));
+  std::vector<std::string> names;
+  for (ObjNode* n = root->first; n; n = n->next) {
+    names.emplace_back(n->name, n->nameLen);
+    EXPECT_NE(nullptr, Layer_Record(n)) << "a node without a record: " << names.back();
+  }
+  EXPECT_EQ((std::vector<std::string>{"a.1", "grp"}), names);
+  ObjNode* a = Find("a.1");
+  ASSERT_NE(nullptr, a);
+  EXPECT_EQ(1, Layer_Record(a)->refCount);
+  g_QuitRequested = 0;
+  MarkWholeTree(root);
+  ASSERT_EQ(0, ComposeRoot(root));
+  EXPECT_EQ(0xFF102030u, GetPx(Layer_Record(root), 1, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CgShareMissing, ::testing::ValuesIn(kShareCases),
+                         [](const ::testing::TestParamInfo<ShareCase>& i) { return std::string(i.param.name); });
 
 }  // namespace
