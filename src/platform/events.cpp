@@ -217,6 +217,20 @@ void Plat_ResetQuit() {
   g_QuitTaken = false;
 }
 
+void Plat_ResetEvents() {
+  Plat_ResetQuit();
+  {
+    std::lock_guard<std::mutex> lock(g_QueueLock);
+    g_Posted.clear();
+    g_MainCalls.clear();
+  }
+  Plat_ReleaseAllKeys();
+  g_DropFiles.clear();
+  g_DropWindow = -1;
+  g_WndProc = nullptr;
+  if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
 void Plat_PostEvent(const PlatEvent& ev) {
   std::lock_guard<std::mutex> lock(g_QueueLock);
   g_Posted.push_back(ev);

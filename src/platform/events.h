@@ -49,6 +49,10 @@ void Plat_SetWndProc(PlatWndProc proc);
 bool Plat_PumpEvents();
 void Plat_PostQuit();
 void Plat_ResetQuit();  // tests: start a fresh loop
+// Tests: the state of a new process, once the windows are gone: no quit,
+// no posted records or main-thread calls, no key or button down, no drop
+// being collected, no window procedure.
+void Plat_ResetEvents();
 
 // Any thread: queue a record for the window procedure, or a call for the
 // main thread (run at once when already on it).

@@ -29,7 +29,13 @@ inline void Error(int32_t number, int quit) {
   g_QuitRequested = static_cast<uint8_t>(quit);
 }
 
+// Installs the recorders, empty: the cases of one process share them.
 inline void InstallRecorders() {
+  g_Boxes.clear();
+  g_Errors.clear();
+  g_ErrorQuit.clear();
+  g_YesNoAnswer = 1;
+  g_YesNoAsked = 0;
   g_WndUi.askYesNo = AskYesNo;
   g_WndUi.box = Box;
   g_WndUi.error = Error;

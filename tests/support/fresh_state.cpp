@@ -6,10 +6,12 @@
 #include "support/fresh_state.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/engine_state.h"
@@ -19,9 +21,17 @@
 #include "files/files.h"
 #include "files/script_data.h"
 #include "graphics/layer_image.h"
+#include "platform/clock.h"
+#include "platform/displays.h"
+#include "platform/events.h"
+#include "platform/menu.h"
+#include "platform/msgbox.h"
+#include "platform/window.h"
 #include "render/gpu.h"
 #include "render/render.h"
 #include "shell/frame.h"
+#include "shell/link.h"
+#include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/window.h"
 #include "vm/math.h"
@@ -30,6 +40,8 @@
 #include "vm/sysvar_hooks.h"
 #include "vm/task.h"
 #include "vm/vm.h"
+
+extern char** environ;
 
 namespace {
 
@@ -55,8 +67,29 @@ void Keep(T (&array)[N]) {
   Restorers().push_back([&array, saved] { std::copy(saved->begin(), saved->end(), array); });
 }
 
+// The environment: cases point the video driver, the display, the session
+// bus, the home and data folders and the stand-in compiler elsewhere.
+void KeepEnvironment() {
+  auto saved = std::make_shared<std::vector<std::string>>();
+  for (char** e = environ; *e; ++e) saved->emplace_back(*e);
+  Restorers().push_back([saved] {
+    std::vector<std::string> names;
+    for (char** e = environ; *e; ++e) {
+      const char* eq = std::strchr(*e, '=');
+      if (eq) names.emplace_back(*e, size_t(eq - *e));
+    }
+    for (const std::string& name : names) unsetenv(name.c_str());
+    for (const std::string& entry : *saved) {
+      size_t eq = entry.find('=');
+      if (eq != std::string::npos)
+        setenv(entry.substr(0, eq).c_str(), entry.c_str() + eq + 1, 1);
+    }
+  });
+}
+
 // The values and hooks taken back, by subsystem.
 void KeepAll() {
+  KeepEnvironment();
   // The current directory: game fixtures enter folders that they remove.
   std::error_code ec;
   std::filesystem::path cwd = std::filesystem::current_path(ec);
@@ -75,6 +108,9 @@ void KeepAll() {
   Keep(g_ErrPlaceHook);
   Keep(g_ErrDialogOpenHook);
   Keep(g_DebugMode);
+  Keep(g_ErrCaption);
+  Keep(g_ErrObserver);
+  Keep(g_TraceHook);
   // Run state, configuration and input read by every subsystem.
   Keep(g_AppRunning);
   Keep(g_HasAppendedData);
@@ -113,6 +149,18 @@ void KeepAll() {
   Keep(g_RenderSettings);
   Keep(g_DesktopMetrics);
   Keep(g_EngineConfig);
+  Keep(g_Args);
+  Keep(g_ProcessArgc);
+  Keep(g_ProcessArgv);
+  Keep(g_StartLocalTime);
+  Keep(g_AppendedPackOffset);
+  Keep(g_PreviewSize);
+  Keep(g_ModulePath);
+  Keep(g_ModulePathHost);
+  Keep(g_ExeDir);
+  Keep(g_ExeDirHost);
+  Keep(g_InstanceName);
+  Keep(g_CompilerLink);
   // Files: where the data are and how names are tried.
   Keep(g_FileAppended);
   Keep(g_DataPackaged);
@@ -172,6 +220,18 @@ void KeepAll() {
   Keep(g_D3dMode);
   Keep(g_GpuFilterSettings);
   Keep(g_GpuShellHooks);
+  Keep(g_ShutdownStuckThreads);
+  Keep(g_DragPressX);
+  Keep(g_DragPressY);
+  Keep(g_PopupPosX);
+  Keep(g_PopupPosY);
+  Keep(g_Mncl);
+  Keep(g_TrayState);
+  Keep(g_CursorState);
+  Keep(g_KeyTransitions);
+  Keep(g_FlashHost);
+  Keep(g_MovieHost);
+  Keep(g_PlatMenuTurnHook);
   for (int tree = 0; tree < kTreeCount; ++tree) {
     ObjRootMakerFn maker = Obj_RootMaker(tree);
     ObjReleaseFn release = Obj_ReleaseHook(tree);
@@ -182,9 +242,44 @@ void KeepAll() {
   }
 }
 
+// A frame thread a case left running ends the way the shut-down ends it
+// (cases that only set the state have no thread to wait for).
+void EndFrameThread() {
+  bool ended = true;
+  if (g_WndFrameThreadRunning && g_FrameThreadState == kThreadRunning) {
+    g_ShutdownRequested = 1;
+    g_QuitRequested = 1;
+    ended = Shutdown_WaitThreadState(g_FrameThreadState, kThreadEndWaitMs);
+  }
+  Thread_ReleaseFrameThread(ended);
+}
+
+// The shell's windows, menus, cursor and screen buffer, then the platform's
+// events and video: a case that opens windows under the X server follows
+// one that used SDL's dummy driver.
+void FreeShellAndPlatform() {
+  EndFrameThread();
+  Menu_ShutDown();
+  Cursor_ShutDown();
+  Screen_FreeBuffer();
+  Win_DestroyAll();
+  g_DroppedFiles.Clear();
+  // The next Sys_InitTables installs its hooks again over the restored ones.
+  Sys_ForgetTables();
+  Frame_ResetDriver();
+  MsgBox_SetRecorder({});
+  Clock_SetManual(false);
+  PlatMouse_SetFake(false);
+  PlatDisplay_ClearFake();
+  PlatCursor_Show(true);
+  Plat_ResetEvents();
+  Plat_VideoQuit();
+}
+
 // What the cases build: freed while the hooks that release it are still
 // the ones the case left.
 void FreeBuilt() {
+  FreeShellAndPlatform();
   Obj_FreeSystemRoots();
   Script_FreeAll();
   File_ClearMemCache();
