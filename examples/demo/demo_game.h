@@ -221,10 +221,12 @@ inline std::string Chime() {
 }
 
 // Every file of the game by its engine name. The command schema must hold
-// every command (Sys_RegisterCommands) before this runs.
-inline fx::Files BuildFiles() {
+// every command (Sys_RegisterCommands) before this runs. `frameThread` runs
+// the frames on a thread of their own (the thread checks use it).
+inline fx::Files BuildFiles(bool frameThread = false) {
   fx::Game game;
   WriteScript(game);
+  game.Cfg().frameThread = frameThread ? 1 : 0;
   fx::Files files = game.Build();
   files["cg\\bg.png"] = imgfix::WritePng(Background());
   files["cg\\glow.png"] = imgfix::WritePng(Glow(160));

@@ -77,7 +77,8 @@ extern uint32_t g_FrameSkipOn;      // frame-skip option, 1 at start
 
 // ---- Play timers and the inactive pause bytes (play_timers.cpp) ----------
 // Read by the system variables, set by the settings command, moved by the
-// shell's inactive pause. Frame thread only.
+// shell's inactive pause. Set by the start-up before the frame thread
+// starts, then touched by the frame alone.
 struct PlayTimer {
   uint8_t running = 1;
   uint32_t stamp = 0;   // time at which it was stopped
@@ -91,5 +92,7 @@ uint32_t Timer_Read(int index, uint32_t now); // (now or stamp) - offset
 void Timer_Stop(int index, uint32_t now);
 void Timer_Start(int index, uint32_t now);
 
-extern uint8_t g_InactivePaused;   // the engine's inactive pause is on
-extern uint8_t g_RunWhenInactive;  // running while inactive is allowed (1 at start)
+// Written by the frame (the pause, the settings command) and read by the
+// sound thread's focus pause as well.
+extern std::atomic<uint8_t> g_InactivePaused;   // the engine's inactive pause is on
+extern std::atomic<uint8_t> g_RunWhenInactive;  // running while inactive is allowed (1 at start)

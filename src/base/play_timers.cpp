@@ -3,8 +3,8 @@
 #include "base/base.h"
 
 std::array<PlayTimer, kPlayTimerCount> g_PlayTimers;
-uint8_t g_InactivePaused = 0;
-uint8_t g_RunWhenInactive = 1;
+std::atomic<uint8_t> g_InactivePaused{0};
+std::atomic<uint8_t> g_RunWhenInactive{1};
 
 void Timer_StartAll(uint32_t now) {
   for (PlayTimer& t : g_PlayTimers) {

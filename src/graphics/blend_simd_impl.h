@@ -1,10 +1,11 @@
 // Vector rows of the blend modes for every kind, written once over the
 // width-specific helpers of pixel_simd_impl.h and three more that the
 // including file defines: MaskWeightsOf (the g_MaskWeights entry of each
-// pixel's mask byte, one 32-bit lane per pixel), LutBytes<channels> (a mode
-// table looked up at s * 256 + d for the first 3 or all 4 bytes of each
-// pixel, the others 0) and kEveryLane (the byte-mask
-// value of a vector whose lanes all hold). The rows give exactly the bytes
+// pixel's mask byte, one 32-bit lane per pixel), TableModeBytes<mode,
+// channels> (the value of a table mode for the first 3 or all 4 bytes of
+// each pixel, the others 0, byte for byte the entry of the mode's table at
+// s * 256 + d) and kEveryLane (the byte-mask value of a vector whose lanes
+// all hold). The rows give exactly the bytes
 // of the scalar rows of blend_rows.cpp, which also run each row's last
 // pixels.
 //
@@ -14,34 +15,65 @@
 // run on 16-bit lanes of 0..255 and each pixel's weight is a 32-bit lane
 // value copied into both of its 16-bit lanes, without byte shuffles.
 
-// Modes whose result needs a division or a root per pixel: taken from their
-// tables. None of them is mode 18, whose table is the last, so a four-byte
-// read at any index of theirs stays inside Blend_ModeLuts.
+// Modes whose result needs a division or a root per pixel: each set gives
+// them its own way (TableModeBytes).
 constexpr bool BlendTableMode(int mode) {
   return mode == 4 || mode == 11 || mode == 12 || mode == 15 || mode == 16;
 }
 // Modes computed on whole bytes (saturating byte instructions or a table);
 // the others on 16-bit lanes.
 constexpr bool BlendByteMode(int mode) {
-  return mode <= 2 || mode == 6 || mode == 7 || mode == 8 || mode == 13 || mode == 18 ||
-         BlendTableMode(mode);
+  return mode <= 2 || mode == 6 || mode == 7 || mode == 8 || mode == 10 || mode == 13 || mode == 14 ||
+         mode == 18 || BlendTableMode(mode);
 }
 
-static inline V Sel(V mask, V a, V b) { return Or(And(mask, a), AndNot(mask, b)); }
 static inline V AllOnes() { return VOP(cmpeq_epi8)(Zero(), Zero()); }
-static inline bool NoLane(V m) { return VOP(movemask_epi8)(m) == 0; }
-static inline bool EveryLane(V m) { return unsigned(VOP(movemask_epi8)(m)) == kEveryLane; }
+
+// The masks of the split and the overlay's byte constants, built once per
+// row (opaque to the compiler, as AlphaConsts explains).
+struct SplitConsts {
+  V lowBytes = Set1_32(0x00FF00FF), highBytes = Set1_32(0xFF00FF00), lowLane = Set1_32(0x0000FFFF);
+  V alpha = Set1_32(int(0xFF000000u)), one = Set1_16(1);
+  V bytes80 = Set1_16(0x8080), bytes01 = Set1_16(0x0101), recip255 = Set1_16(0x8081);
+  SplitConsts() {
+    __asm__("" : "+x"(lowBytes), "+x"(highBytes), "+x"(lowLane), "+x"(alpha), "+x"(one));
+    __asm__("" : "+x"(bytes80), "+x"(bytes01), "+x"(recip255));
+  }
+};
+
+// Overlay with the roles named: b < 128: a * 2b / 255; b = 128: a; b > 128:
+// 2b - 257 + a * (512 - 2b) / 255. Hard light is the same with s and d
+// swapped. All three sides are one form, p + o with p = a * c / 255, where
+// the factor c is 2b below 128, 255 at 128 (p = a) and 512 - 2b above, and
+// the offset o is max(2b - 257, 0). Both come from saturating byte
+// arithmetic: c = min(sat(2b), sat(2(256 - b))) (each side saturates to
+// 255 where the other applies, and both at 128), o = sat(2 sat(b - 128)) - 1
+// floored at 0. Only the product needs 16-bit lanes; the sum p + o is the
+// mode's value, at most 255, so it never carries between bytes.
+static inline V OverlayBytes(V a, V b, const SplitConsts& k) {
+  V negB = VOP(sub_epi8)(Zero(), b);
+  V c = VOP(min_epu8)(VOP(adds_epu8)(b, b), VOP(adds_epu8)(negB, negB));
+  V t = VOP(subs_epu8)(b, k.bytes80);
+  V o = VOP(subs_epu8)(VOP(adds_epu8)(t, t), k.bytes01);
+  V pE = VOP(mullo_epi16)(And(a, k.lowBytes), And(c, k.lowBytes));
+  V pO = VOP(mullo_epi16)(VOP(srli_epi16)(a, 8), VOP(srli_epi16)(c, 8));
+  pE = VOP(srli_epi16)(VOP(mulhi_epu16)(pE, k.recip255), 7);
+  pO = And(VOP(slli_epi16)(VOP(mulhi_epu16)(pO, k.recip255), 1), k.highBytes);
+  return VOP(add_epi8)(Or(pE, pO), o);
+}
 
 // f(s, d) on whole bytes; kColour: the alpha bytes are not needed (a table
 // mode then leaves them 0).
 template <int kMode, bool kColour = false>
-static inline V ModeBytes(V s, V d) {
+static inline V ModeBytes(V s, V d, const SplitConsts& k) {
   if constexpr (kMode == 0) return s;
   else if constexpr (kMode == 1) return VOP(adds_epu8)(s, d);
   else if constexpr (kMode == 2) return VOP(subs_epu8)(s, d);
   else if constexpr (kMode == 6) return VOP(max_epu8)(s, d);
   else if constexpr (kMode == 7) return VOP(min_epu8)(s, d);
   else if constexpr (kMode == 8) return Or(VOP(subs_epu8)(s, d), VOP(subs_epu8)(d, s));
+  else if constexpr (kMode == 10) return OverlayBytes(s, d, k);
+  else if constexpr (kMode == 14) return OverlayBytes(d, s, k);
   else if constexpr (kMode == 13) return VOP(subs_epu8)(s, Xor(d, AllOnes()));  // s - (255 - d)
   else if constexpr (kMode == 18) {
     // s < 128: min(d, 2s); else max(d, 2s - 255). The saturating doubling is
@@ -50,21 +82,8 @@ static inline V ModeBytes(V s, V d) {
     return VOP(max_epu8)(VOP(min_epu8)(d, twice), floor);
   } else {
     static_assert(BlendTableMode(kMode), "a byte mode without a byte form");
-    return LutBytes<kColour ? 3 : 4>(Blend_ModeLuts[kMode - 3], s, d);
+    return TableModeBytes<kMode, kColour ? 3 : 4>(s, d);
   }
-}
-
-// Overlay with the roles named: b < 128: a * 2b / 255; b = 128: a; b > 128:
-// 2b - 257 + a * (512 - 2b) / 255. Hard light is the same with s and d
-// swapped. Every product that is selected fits 16 bits unsigned.
-static inline V Overlay16(V a, V b) {
-  V b2 = VOP(add_epi16)(b, b);
-  V low = Div255_16(VOP(mullo_epi16)(a, b2));
-  V high = VOP(add_epi16)(VOP(sub_epi16)(b2, Set1_16(257)),
-                          Div255_16(VOP(mullo_epi16)(a, VOP(sub_epi16)(Set1_16(512), b2))));
-  V below = VOP(cmpgt_epi16)(Set1_16(128), b);
-  V middle = VOP(cmpeq_epi16)(b, Set1_16(128));
-  return Sel(below, low, Sel(middle, a, high));
 }
 
 // f(s, d) on 16-bit lanes holding 0..255.
@@ -75,27 +94,17 @@ static inline V ModeLanes(V s, V d) {
   else if constexpr (kMode == 9) {
     V p = Div255_16(VOP(mullo_epi16)(s, d));
     return VOP(sub_epi16)(VOP(add_epi16)(s, d), VOP(add_epi16)(p, p));
-  } else if constexpr (kMode == 10) return Overlay16(s, d);
-  else if constexpr (kMode == 14) return Overlay16(d, s);
-  else {
+  } else {
     static_assert(kMode == 17, "a lane mode without a lane form");
     V v = VOP(sub_epi16)(VOP(add_epi16)(d, VOP(add_epi16)(s, s)), Set1_16(256));
     return VOP(min_epi16)(VOP(max_epi16)(v, Zero()), Set1_16(255));
   }
 }
 
-// The masks of the split, built once per row (opaque to the compiler, as
-// AlphaConsts explains).
-struct SplitConsts {
-  V lowBytes = Set1_32(0x00FF00FF), highBytes = Set1_32(0xFF00FF00), lowLane = Set1_32(0x0000FFFF);
-  V alpha = Set1_32(int(0xFF000000u)), one = Set1_16(1);
-  SplitConsts() { __asm__("" : "+x"(lowBytes), "+x"(highBytes), "+x"(lowLane), "+x"(alpha), "+x"(one)); }
-};
-
 // f of every byte, whole (kColour: as ModeBytes).
 template <int kMode, bool kColour = false>
 static inline V ModeWhole(V sv, V dv, const SplitConsts& k) {
-  if constexpr (BlendByteMode(kMode)) return ModeBytes<kMode, kColour>(sv, dv);
+  if constexpr (BlendByteMode(kMode)) return ModeBytes<kMode, kColour>(sv, dv, k);
   else {
     V even = ModeLanes<kMode>(And(sv, k.lowBytes), And(dv, k.lowBytes));
     V odd = ModeLanes<kMode>(VOP(srli_epi16)(sv, 8), VOP(srli_epi16)(dv, 8));
@@ -108,7 +117,7 @@ static inline V ModeWhole(V sv, V dv, const SplitConsts& k) {
 template <int kMode, bool kColour = false>
 static inline void ModeSplit(V sv, V dv, const SplitConsts& k, V& fE, V& fO) {
   if constexpr (BlendByteMode(kMode)) {
-    V f = ModeBytes<kMode, kColour>(sv, dv);
+    V f = ModeBytes<kMode, kColour>(sv, dv, k);
     fE = And(f, k.lowBytes);
     fO = VOP(srli_epi16)(f, 8);
   } else {

@@ -29,6 +29,10 @@ extern int32_t g_MaskWeights[256];
 // value never depends on where in a row it falls.
 extern BlendRow Blend_ScalarRows[kBlendRowCount];
 
+// Soft light's factor k for a source of 128 or more over a destination
+// d <= 32 (the dark side of its curve).
+int Blend_SoftLightBrightK(int d);
+
 // Overwrite the entries of modes 0..18 of a table with the vector rows of
 // one set; the caller then puts back the entries that g_PixelOps serves.
 void Blend_FillSse2Rows(BlendRow* table);

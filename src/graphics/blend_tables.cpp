@@ -21,7 +21,7 @@ int Clamp(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 int SoftLight(int s, int d) {
   double root = std::sqrt(double(256 - d));
   bool brightDark = s >= 128 && d <= 32;
-  int k = int(brightDark ? 16384.0 - root * (768 - 8 * d) : 16384.0 - root);
+  int k = brightDark ? Blend_SoftLightBrightK(d) : int(16384.0 - root);
   int shift = (s >= 128 && d > 32) ? 16 : 15;
   return Clamp(d + (((s - 128) * k) >> shift));
 }
@@ -40,6 +40,11 @@ int VividLight(int s, int d) {
 }
 
 }  // namespace
+
+int Blend_SoftLightBrightK(int d) {
+  double root = std::sqrt(double(256 - d));
+  return int(16384.0 - root * (768 - 8 * d));
+}
 
 void Blend_BuildProductTable() {
   if (g_ProductBuilt) return;

@@ -141,25 +141,39 @@ static void AlphaRow(uint8_t* d, const uint8_t* s, int op, size_t n) {
   }
 }
 
-// Slot 7: per-pixel weights from g_MaskWeights; weights of 1 or less become 0
-// so that (d * 256 + 255) >> 8 leaves the pixel as it is.
+static inline bool NoLane(V m) { return VOP(movemask_epi8)(m) == 0; }
+static inline bool EveryLane(V m) { return unsigned(VOP(movemask_epi8)(m)) == kEveryLane; }
+
+// Slot 7: per-pixel weights from g_MaskWeights (MaskWeightsOf, one 32-bit
+// lane per pixel, defined by the including file); weights of 1 or less
+// become 0, so that (d * 256 + 255) >> 8 leaves the pixel as it is. The
+// bytes are split by position as in AlphaStep; the alpha lane's weight is 0.
+// d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
+// Blocks where every pixel is left are skipped before their pixels are
+// read; blocks of weight 256 take the source's colour.
 static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, size_t n) {
-  constexpr int kPx = kBytes / 4;
-  uint64_t wq[kPx];
+  const AlphaConsts k(255);
+  const V one32 = Set1_32(1), full32 = Set1_32(256);
+  const V alpha = Set1_32(int(0xFF000000u));
   size_t i = 0;
   for (; i + kBytes <= n; i += kBytes) {
-    for (int p = 0; p < kPx; p++) {
-      int32_t w = g_MaskWeights[m[i + 4 * p]];
-      wq[p] = uint64_t(w <= 1 ? 0 : uint32_t(w)) * 0x0000000100010001ULL;
-    }
+    V w = MaskWeightsOf(m + i);
+    V live = VOP(cmpgt_epi32)(w, one32);
+    if (NoLane(live)) continue;
     V dv = Load(d + i), sv = Load(s + i);
-    V wl = LoadWeightsLo(wq), wh = LoadWeightsHi(wq);
-    // d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
-    V r = Set1_16(255);
-    V dl = Lo16(dv), dh = Hi16(dv);
-    V lo = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dl, 8), VOP(mullo_epi16)(VOP(sub_epi16)(Lo16(sv), dl), wl)), r);
-    V hi = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dh, 8), VOP(mullo_epi16)(VOP(sub_epi16)(Hi16(sv), dh), wh)), r);
-    Store(d + i, Pack(VOP(srli_epi16)(lo, 8), VOP(srli_epi16)(hi, 8)));
+    if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
+      Store(d + i, Or(And(dv, alpha), AndNot(alpha, sv)));
+      continue;
+    }
+    w = And(w, live);
+    V wEven = Or(w, VOP(slli_epi32)(w, 16));
+    V dEven = And(dv, k.lowBytes), sEven = And(sv, k.lowBytes);
+    V sumEven = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dv, 8), k.op),
+                               VOP(mullo_epi16)(VOP(sub_epi16)(sEven, dEven), wEven));
+    V dOdd = VOP(srli_epi16)(dv, 8), sOdd = VOP(srli_epi16)(sv, 8);
+    V sumOdd = VOP(add_epi16)(VOP(add_epi16)(And(dv, k.highBytes), k.op),
+                              VOP(mullo_epi16)(VOP(sub_epi16)(sOdd, dOdd), w));
+    Store(d + i, Or(VOP(srli_epi16)(sumEven, 8), And(sumOdd, k.highBytes)));
   }
   for (; i + 4 <= n; i += 4) pixf::MaskPx(d + i, s + i, g_MaskWeights[m[i]]);
 }

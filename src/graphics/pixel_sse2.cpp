@@ -15,9 +15,6 @@ inline V Zero() { return _mm_setzero_si128(); }
 inline V Set1_16(int x) { return _mm_set1_epi16(short(x)); }
 inline V And(V a, V b) { return _mm_and_si128(a, b); }
 inline V Xor(V a, V b) { return _mm_xor_si128(a, b); }
-// Pixels 0, 1 unpack to the low half, 2, 3 to the high half.
-inline V LoadWeightsLo(const uint64_t* w) { return Load(w); }
-inline V LoadWeightsHi(const uint64_t* w) { return Load(w + 2); }
 inline V Set1_32(int x) { return _mm_set1_epi32(x); }
 inline V Or(V a, V b) { return _mm_or_si128(a, b); }
 inline V AndNot(V a, V b) { return _mm_andnot_si128(a, b); }
@@ -35,18 +32,21 @@ inline bool AllAlphaFull(V sv) {
   V a = _mm_and_si128(sv, _mm_set1_epi32(int(0xFF000000u)));
   return _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_set1_epi32(int(0xFF000000u)))) == 0xFFFF;
 }
-#define VOP(name) _mm_##name
-#include "graphics/pixel_simd_impl.h"
-
-// The blend rows' helpers: no gather instruction, so the mask weights and
-// the mode tables are read a byte at a time.
+// The mask weights of a block, one 32-bit lane per pixel.
 constexpr unsigned kEveryLane = 0xFFFFu;
 inline V MaskWeightsOf(const uint8_t* m) {
   return _mm_setr_epi32(g_MaskWeights[m[0]], g_MaskWeights[m[4]], g_MaskWeights[m[8]], g_MaskWeights[m[12]]);
 }
-// Interleaving d and s gives the 16-bit table index s * 256 + d of each byte.
-template <int kChannels>
-inline V LutBytes(const uint8_t* lut, V s, V d) {
+#define VOP(name) _mm_##name
+#include "graphics/pixel_simd_impl.h"
+
+// The blend rows' helpers: no gather instruction, so the mode tables are
+// read a byte at a time.
+// The table modes from their tables: interleaving d and s gives the 16-bit
+// index s * 256 + d of each byte.
+template <int kMode, int kChannels>
+inline V TableModeBytes(V s, V d) {
+  const uint8_t* lut = Blend_ModeLuts[kMode - 3];
   alignas(16) uint16_t idx[16];
   alignas(16) uint8_t out[16] = {};
   Store(idx, _mm_unpacklo_epi8(d, s));

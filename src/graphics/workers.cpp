@@ -30,10 +30,11 @@ int g_Running = 0;
 // request, so an error report cannot end the workers while the engine runs.
 std::atomic<bool> g_Stop{false};
 
-void WorkerMain(Worker* w) {
+void WorkerMain(Worker* w, int index) {
   // Each worker keeps to its own processor, so the bands of one job run
-  // side by side rather than queue on one core.
-  Plat_PinCurrentThread(w->job.index);
+  // side by side rather than queue on one core. The index comes as an
+  // argument: the job record belongs to the poster until a job is pending.
+  Plat_PinCurrentThread(index);
   for (;;) {
     std::unique_lock<std::mutex> hold(w->lock);
     w->wake.wait(hold, [w] { return w->pending || g_Stop; });
@@ -127,7 +128,7 @@ int Gfx_StartWorkers(int count) {
     g_Workers[i].job.index = i;
     g_Workers[i].pending = false;
     try {
-      g_Workers[i].thread = std::thread(WorkerMain, &g_Workers[i]);
+      g_Workers[i].thread = std::thread(WorkerMain, &g_Workers[i], i);
     } catch (const std::system_error&) {
       // The workers already running serve the pool; the caller decides
       // whether a smaller pool may go on.

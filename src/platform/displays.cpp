@@ -5,6 +5,8 @@
 #include <climits>
 #include <mutex>
 
+#include "platform/x11_errors.h"
+
 namespace {
 
 std::mutex g_FakeLock;
@@ -25,7 +27,9 @@ PlatDisplayMode FromSdl(const SDL_DisplayMode& m) {
 // connection each time.
 bool VideoReady() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  PlatX11_InstallIoErrorHandler();
+  return true;
 }
 
 std::vector<PlatDisplay> HostList() {

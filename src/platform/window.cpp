@@ -13,6 +13,7 @@
 #include "platform/displays.h"
 #include "platform/text.h"
 #include "platform/window_impl.h"
+#include "platform/x11_errors.h"
 
 std::mutex g_PlatPresentLock;
 
@@ -52,6 +53,8 @@ bool Plat_VideoInit() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+  // Ours, not Xlib's exit(), ends the process when the X server goes away.
+  PlatX11_InstallIoErrorHandler();
   // Joysticks are optional: a host without them still gets windows.
   SDL_InitSubSystem(SDL_INIT_JOYSTICK);
   SDL_EventState(SDL_DROPFILE, SDL_ENABLE);

@@ -70,5 +70,6 @@ void Boot_InstallQuitSignals() { PlatSignal_Install(OnQuitSignal); }
 int Boot_Main(int argc, char** argv) {
   MsgBox_SetInteractive(true);
   Boot_InstallQuitSignals();
+  App_InstallDisplayLossHook();
   return Boot_Run(argc, argv);
 }

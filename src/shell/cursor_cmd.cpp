@@ -58,8 +58,10 @@ void MoveTo(WindowRec* rec, bool vertical, int64_t value) {
         !PlatMouse_GlobalPos(&gx, &gy))
       return;
     int32_t cx = gx - client.x, cy = gy - client.y;
-    if (vertical) cy = int32_t(value) + g_LetterBox.y;
-    else cx = int32_t(value) + g_LetterBox.x;
+    // On the main thread: the letter-box the frame's presentation wrote.
+    const ScreenView v = Screen_TakeView();
+    if (vertical) cy = int32_t(value) + v.boxY;
+    else cx = int32_t(value) + v.boxX;
     PlatMouse_Warp(client.x + cx, client.y + cy);
   });
   if (vertical) rec->mouseY = int32_t(value);

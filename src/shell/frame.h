@@ -10,11 +10,12 @@
 
 // ---- Frame counters (frame_driver.cpp; written by the thread running frames)
 // g_VmPassCounter and g_VmPassAgain are the task runner's (vm/task.h).
-extern uint64_t g_FrameCounter;     // frames started
+extern std::atomic<uint64_t> g_FrameCounter;  // frames started (tests read it beside the frame thread)
 extern std::atomic<uint8_t> g_FrameHold;  // while set a frame does nothing
 extern uint8_t g_FrameSkip;         // drawing skipped in this frame
-extern uint8_t g_RedrawCountdown;   // frames that still ask every window to redraw
-extern uint8_t g_PopupMenuSet;      // menu set whose popup the frame shows (0 none)
+// Both also set by the window procedure on the main thread.
+extern std::atomic<uint8_t> g_RedrawCountdown;  // frames that still ask every window to redraw
+extern std::atomic<uint8_t> g_PopupMenuSet;     // menu set whose popup the frame shows (0 none)
 // Forgets that the main window was shown and the pending skip (start-up, tests).
 void Frame_ResetDriver();
 

@@ -14,11 +14,11 @@
 #include "shell/startup.h"
 #include "vm/vm.h"
 
-uint64_t g_FrameCounter = 0;
+std::atomic<uint64_t> g_FrameCounter{0};
 std::atomic<uint8_t> g_FrameHold{0};
 uint8_t g_FrameSkip = 0;
-uint8_t g_RedrawCountdown = 0;
-uint8_t g_PopupMenuSet = 0;
+std::atomic<uint8_t> g_RedrawCountdown{0};
+std::atomic<uint8_t> g_PopupMenuSet{0};
 
 namespace {
 
@@ -99,6 +99,7 @@ int Main_RunFrame() {
   g_FrameCounter += 1;
   if (g_FrameHold) return 0;
   if (g_QuitRequested) return 1;
+  Win_TakePendingRedraws();
   if (g_RedrawCountdown) {
     g_RedrawCountdown -= 1;
     RedrawAllWindows();

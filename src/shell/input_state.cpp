@@ -25,35 +25,38 @@ constexpr std::array<uint8_t, kKeyTableSize> BuildKeyTable() {
   return t;
 }
 
+struct MousePos {
+  int32_t x = 0, y = 0;
+  uint8_t outside = 1, farOutside = 1;
+};
+
 // Sample handed from the main thread to the frame.
 struct InputSample {
   uint8_t pressed[256] = {};
   int32_t active = -1;
   int32_t wheel = 0;   // summed notches since the last frame (120 each)
   uint8_t moved = 0;   // 0x80 after a mouse move
+  bool havePos = false;               // the mouse positions below are new
+  std::array<MousePos, kWindowCount> mouse{};
 };
 std::mutex g_InputLock;
 InputSample g_Sample;
 
-struct MousePos {
-  int32_t x = 0, y = 0;
-  uint8_t outside = 1, farOutside = 1;
-};
-
-// Position of one window's mouse in its logical units, with the outside rules.
-MousePos MouseFor(const WindowRec* rec, int32_t gx, int32_t gy) {
+// Position of one window's mouse in its logical units, with the outside
+// rules; the main window's through one view of the letter-box and sizes.
+MousePos MouseFor(const WindowRec* rec, const ScreenView& v, int32_t gx, int32_t gy) {
   MousePos m;
   PlatRect c;
   if (!rec->handle || !PlatWin_GetClientRect(rec->handle, &c)) return m;
   int64_t x = gx - c.x, y = gy - c.y;
   int64_t ox = 0, oy = 0;
   if (rec->index == 0) {
-    x -= g_LetterBox.x;
-    y -= g_LetterBox.y;
-    ox = g_LetterBox.x;
-    oy = g_LetterBox.y;
-    if (g_Screen.shownW) { x = x * rec->logicalW / g_Screen.shownW; ox = ox * rec->logicalW / g_Screen.shownW; }
-    if (g_Screen.shownH) { y = y * rec->logicalH / g_Screen.shownH; oy = oy * rec->logicalH / g_Screen.shownH; }
+    x -= v.boxX;
+    y -= v.boxY;
+    ox = v.boxX;
+    oy = v.boxY;
+    if (v.shownW) { x = x * rec->logicalW / v.shownW; ox = ox * rec->logicalW / v.shownW; }
+    if (v.shownH) { y = y * rec->logicalH / v.shownH; oy = oy * rec->logicalH / v.shownH; }
   }
   m.x = static_cast<int32_t>(x);
   m.y = static_cast<int32_t>(y);
@@ -118,18 +121,19 @@ void Main_PollInput() {
   else Plat_GetKeyState(pressed);
   int32_t gx = 0, gy = 0;
   bool havePos = active >= 0 && PlatMouse_GlobalPos(&gx, &gy);
+  std::array<MousePos, kWindowCount> mouse{};
+  if (havePos) {
+    const ScreenView v = Screen_TakeView();
+    for (int i = 0; i < kWindowCount; ++i)
+      if (g_WindowRecs[i]) mouse[size_t(i)] = MouseFor(g_WindowRecs[i], v, gx, gy);
+  }
   std::lock_guard<std::mutex> lock(g_InputLock);
   std::copy(std::begin(pressed), std::end(pressed), g_Sample.pressed);
   g_Sample.active = active;
+  // Positions the frame has not taken yet stay when this turn has none.
   if (!havePos) return;
-  for (WindowRec* rec : g_WindowRecs) {
-    if (!rec) continue;
-    MousePos m = MouseFor(rec, gx, gy);
-    rec->mouseX = m.x;
-    rec->mouseY = m.y;
-    rec->outside = m.outside;
-    rec->farOutside = m.farOutside;
-  }
+  g_Sample.havePos = true;
+  g_Sample.mouse = mouse;
 }
 
 namespace {
@@ -172,6 +176,18 @@ void Input_UpdateFrame() {
     s = g_Sample;
     g_Sample.wheel = 0;
     g_Sample.moved = 0;
+    g_Sample.havePos = false;
+  }
+  // The mouse fields of the window records belong to the thread that runs
+  // the frame: the sample's positions land here.
+  for (int i = 0; i < kWindowCount && s.havePos; ++i) {
+    WindowRec* rec = g_WindowRecs[i];
+    if (!rec) continue;
+    const MousePos& m = s.mouse[size_t(i)];
+    rec->mouseX = m.x;
+    rec->mouseY = m.y;
+    rec->outside = m.outside;
+    rec->farOutside = m.farOutside;
   }
   std::copy(std::begin(s.pressed), std::end(s.pressed), g_KeyPressed.begin());
   g_ActiveWindow = s.active;

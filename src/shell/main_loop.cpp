@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/window.h"
+#include "platform/x11_errors.h"
 #include "shell/frame.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
@@ -12,6 +13,10 @@
 namespace {
 
 std::thread g_FrameThread;
+thread_local bool t_OnFrameThread = false;
+
+// How long a lost display leaves the threads to finish their pass.
+constexpr uint32_t kDisplayLostGraceMs = 1000;
 
 void SetFrameThreadState(uint8_t state) {
   std::lock_guard<std::mutex> lock(g_SoundLock);
@@ -75,6 +80,7 @@ void Main_MessageLoop() {
 }
 
 void App_FrameThreadMain() {
+  t_OnFrameThread = true;
   SetFrameThreadState(kThreadRunning);
   // The sticky shut-down flag ends the loop even when a later report with
   // quit flag 0 cleared g_QuitRequested.
@@ -128,3 +134,22 @@ int32_t App_WaitInactivePause() {
   }
   return 0;
 }
+
+// The X server went away: nothing can be shown or asked any more. Every loop
+// is told to end, and the sound and frame threads get a short moment to
+// finish their pass (not this thread, which found the loss and cannot); the
+// platform then ends the process without the static destructors that would
+// pull the workers' state from under them.
+void App_OnDisplayLost() {
+  g_ShutdownRequested = 1;
+  g_QuitRequested = 1;
+  uint32_t start = Clock_Ms32();
+  while (Clock_Ms32() - start < kDisplayLostGraceMs) {
+    bool sound = g_SoundThreadState == kThreadRunning;
+    bool frame = !t_OnFrameThread && g_FrameThreadState == kThreadRunning;
+    if (!sound && !frame) return;
+    Clock_SleepMs(5);
+  }
+}
+
+void App_InstallDisplayLossHook() { PlatX11_SetDisplayLostHook(App_OnDisplayLost); }

@@ -9,12 +9,13 @@ void Media_FillWindow0(MediaWindowInfo* out) {
   if (!rec) return;
   out->logicalW = rec->logicalW;
   out->logicalH = rec->logicalH;
-  out->shownW = g_Screen.shownW;
-  out->shownH = g_Screen.shownH;
-  out->screenW = g_Screen.screenW;
-  out->screenH = g_Screen.screenH;
-  out->boxX = g_LetterBox.x;
-  out->boxY = g_LetterBox.y;
+  const ScreenView v = Screen_TakeView();
+  out->shownW = v.shownW;
+  out->shownH = v.shownH;
+  out->screenW = v.screenW;
+  out->screenH = v.screenH;
+  out->boxX = v.boxX;
+  out->boxY = v.boxY;
   out->fitMode = g_WinConfig.fitMode;
   out->handle = rec->handle;
 }

@@ -137,8 +137,9 @@ int32_t Cmd_MenuPopup() {
   g_PopupMenuSet = kMenuSetPopup;
   int32_t x = 0, y = 0;
   WinCmd_OnMain([&] { PlatMouse_GlobalPos(&x, &y); });
-  g_PopupPosX = x - g_LetterBox.x;
-  g_PopupPosY = y - g_LetterBox.y;
+  const ScreenView v = Screen_TakeView();
+  g_PopupPosX = x - v.boxX;
+  g_PopupPosY = y - v.boxY;
   return 0;
 }
 

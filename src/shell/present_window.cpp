@@ -39,27 +39,37 @@ bool BufferHolds(int32_t cw, int32_t ch) {
          Screen_BufferBytes(cw, ch) <= Screen_BufferBytes(g_ScreenBuffer.width, g_ScreenBuffer.height);
 }
 
-void PresentMain(WindowRec* rec, const LayerImage* root) {
+// The letter-box is read by the mouse mapping on the main thread.
+void SetLetterBox(int32_t x, int32_t y) {
+  std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+  g_LetterBox.x = x;
+  g_LetterBox.y = y;
+}
+
+// `v` is one view of the sizes, taken once for this presentation.
+void PresentMain(WindowRec* rec, const LayerImage* root, const ScreenView& v) {
   int32_t w = static_cast<int32_t>(root->width), h = static_cast<int32_t>(root->height);
-  int32_t cw = g_Screen.shownW, ch = g_Screen.shownH;
+  int32_t cw = v.shownW, ch = v.shownH;
   bool full = g_FullScreen || g_WinConfig.fullScreenSecond;
   int scaler = 0;  // 0 none, 1 nearest, 2 filtered
+  int32_t bx = 0, by = 0;
   if (full) {
-    g_LetterBox.x = (g_Screen.screenW - cw) / 2;
-    g_LetterBox.y = (g_Screen.screenH - ch) / 2;
+    bx = (v.screenW - cw) / 2;
+    by = (v.screenH - ch) / 2;
+    SetLetterBox(bx, by);
     if ((g_WinConfig.fitMode != 0 && g_WinConfig.cpuFiltered) || g_WinConfig.fullScreenSecond)
       scaler = 2;
     else if (g_WinConfig.fitMode != 0)
       scaler = 1;
     else {
-      Blit(rec, root->pixels, w, h, g_LetterBox.x, g_LetterBox.y, cw, ch);
+      Blit(rec, root->pixels, w, h, bx, by, cw, ch);
       return;
     }
   } else {
-    g_LetterBox = LetterBox{};
+    SetLetterBox(0, 0);
     if (w == cw && h == ch) {
-      Blit(rec, root->pixels, w, h, static_cast<int32_t>(root->x) + g_LetterBox.x,
-           static_cast<int32_t>(root->y) + g_LetterBox.y, w, h);
+      Blit(rec, root->pixels, w, h, static_cast<int32_t>(root->x), static_cast<int32_t>(root->y),
+           w, h);
       return;
     }
     scaler = g_WinConfig.cpuFiltered ? 2 : 1;
@@ -67,7 +77,7 @@ void PresentMain(WindowRec* rec, const LayerImage* root) {
   std::lock_guard<std::mutex> lock(g_ScreenLock);
   if (!BufferHolds(cw, ch)) return;  // no buffer after a failed allocation
   ScaleIntoBuffer(root, cw, ch, scaler == 2);
-  Blit(rec, g_ScreenBuffer.pixels, cw, ch, g_LetterBox.x, g_LetterBox.y, cw, ch);
+  Blit(rec, g_ScreenBuffer.pixels, cw, ch, bx, by, cw, ch);
 }
 
 // The window lock is held by the caller: rec->handle stays what it is (or
@@ -78,13 +88,14 @@ void PresentFrameLocked(WindowRec* rec, ObjNode* rootNode) {
   if (root->drawBox[2] - root->drawBox[0] + 1 <= 0 || root->drawBox[3] - root->drawBox[1] + 1 <= 0)
     return;
   bool main = rec->index == 0;
-  int32_t cw = main ? g_Screen.shownW : rec->logicalW;
-  int32_t ch = main ? g_Screen.shownH : rec->logicalH;
+  const ScreenView v = main ? Screen_TakeView() : ScreenView{};
+  int32_t cw = main ? v.shownW : rec->logicalW;
+  int32_t ch = main ? v.shownH : rec->logicalH;
   if (cw <= 0 || ch <= 0) return;
   int32_t w = static_cast<int32_t>(root->width), h = static_cast<int32_t>(root->height);
   rec->dib.width = w;
   rec->dib.height = -h;
-  if (main) PresentMain(rec, root);
+  if (main) PresentMain(rec, root, v);
   else Blit(rec, root->pixels, w, h, static_cast<int32_t>(root->x), static_cast<int32_t>(root->y), w, h);
   PlatPresent_Commit(rec->handle);
 }

@@ -6,12 +6,34 @@
 #include "platform/events.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "render/render.h"
 #include "shell/shell.h"
 
 std::atomic<uint8_t> g_FullScreen{0};
 ScreenSizes g_Screen;
+std::mutex g_ScreenViewLock;
 uint32_t g_FullScreenDepth = 32;
 std::atomic<uint8_t> g_D3dResetRequest{0};
+
+ScreenView Screen_TakeView() {
+  std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+  ScreenView v;
+  v.screenW = g_Screen.screenW;
+  v.screenH = g_Screen.screenH;
+  v.shownW = g_Screen.shownW;
+  v.shownH = g_Screen.shownH;
+  v.boxX = g_LetterBox.x;
+  v.boxY = g_LetterBox.y;
+  return v;
+}
+
+void Screen_SetSizes(int32_t screenW, int32_t screenH, int32_t shownW, int32_t shownH) {
+  std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+  g_Screen.screenW = screenW;
+  g_Screen.screenH = screenH;
+  g_Screen.shownW = shownW;
+  g_Screen.shownH = shownH;
+}
 
 bool Screen_GpuResetCondition() {
   return (g_WinConfig.gpuScaled || g_WinConfig.fullGpu) && g_WinConfig.resolutionChange;
@@ -45,9 +67,12 @@ int Screen_SetBackBufferSize(int32_t a, int32_t b, int32_t c, int32_t d) {
   int32_t w = 0, h = 0;
   Screen_ShownSizeFor(a, b, c, d, g_WinConfig.fitMode, g_MainSize.maximized && !g_FullScreen,
                       g_WinConfig.desktopW, g_WinConfig.desktopH, &w, &h);
-  if (w == g_Screen.shownW && h == g_Screen.shownH) return 0;
-  g_Screen.shownW = w;
-  g_Screen.shownH = h;
+  {
+    std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+    if (w == g_Screen.shownW && h == g_Screen.shownH) return 0;
+    g_Screen.shownW = w;
+    g_Screen.shownH = h;
+  }
   Screen_RequestBuffer(w, h);
   return 0;
 }
@@ -93,10 +118,8 @@ void WarpToMonitorCentre(int32_t i) {
 // A failed switch leaves the window as it was before the attempt: the sizes
 // kept at entry come back and the window takes its old client size again.
 void RestoreKeptSizes(WindowRec* rec) {
-  g_Screen.screenW = g_Screen.keptScreenW;
-  g_Screen.screenH = g_Screen.keptScreenH;
-  g_Screen.shownW = g_Screen.keptShownW;
-  g_Screen.shownH = g_Screen.keptShownH;
+  Screen_SetSizes(g_Screen.keptScreenW, g_Screen.keptScreenH, g_Screen.keptShownW,
+                  g_Screen.keptShownH);
   g_Screen.keptScreenW = g_Screen.keptScreenH = g_Screen.keptShownW = g_Screen.keptShownH = 0;
   Screen_RequestBuffer(g_Screen.shownW, g_Screen.shownH);
   int32_t l = 0, t = 0, r = 0, b = 0, fw = 0, fh = 0;
@@ -151,10 +174,10 @@ int Screen_EnterFullScreen(WindowRec* rec) {
   int32_t display = 0;
   int32_t i = Screen_FindWindowMonitor(rec, &display);
   Screen_SetDesktopSize(g_Monitors.width[i], g_Monitors.height[i]);
-  g_Screen.keptScreenW = g_Screen.screenW;
-  g_Screen.keptScreenH = g_Screen.screenH;
-  g_Screen.keptShownW = g_Screen.shownW;
-  g_Screen.keptShownH = g_Screen.shownH;
+  g_Screen.keptScreenW = g_Screen.screenW.load();
+  g_Screen.keptScreenH = g_Screen.screenH.load();
+  g_Screen.keptShownW = g_Screen.shownW.load();
+  g_Screen.keptShownH = g_Screen.shownH.load();
   int32_t sw = g_WinConfig.desktopW, sh = g_WinConfig.desktopH;
   if (g_WinConfig.resolutionChange) {
     int32_t mw = 0, mh = 0;
@@ -165,8 +188,11 @@ int Screen_EnterFullScreen(WindowRec* rec) {
       sh = mh;
     }
   }
-  g_Screen.screenW = sw;
-  g_Screen.screenH = sh;
+  {
+    std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+    g_Screen.screenW = sw;
+    g_Screen.screenH = sh;
+  }
   Screen_SetBackBufferSize(rec->logicalW, rec->logicalH, sw, sh);
   uint32_t style = Win_GetStyle(rec);
   style |= kWsPopup;
@@ -203,10 +229,8 @@ int Screen_EnterWindowedGdi(WindowRec* rec) {
 
 int Screen_EnterWindowed(WindowRec* rec) {
   TraceText("通常スクリーン切替処理開始します.");
-  g_Screen.shownW = g_Screen.keptShownW;
-  g_Screen.shownH = g_Screen.keptShownH;
-  g_Screen.screenW = g_Screen.keptScreenW;
-  g_Screen.screenH = g_Screen.keptScreenH;
+  Screen_SetSizes(g_Screen.keptScreenW, g_Screen.keptScreenH, g_Screen.keptShownW,
+                  g_Screen.keptShownH);
   g_Screen.keptScreenW = g_Screen.keptScreenH = g_Screen.keptShownW = g_Screen.keptShownH = 0;
   Screen_EnterWindowedGdi(rec);
   if (Screen_GpuResetCondition()) g_D3dResetRequest = 1;

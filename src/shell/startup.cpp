@@ -365,9 +365,13 @@ StartupStep g_Steps[] = {
     {"clock", StepStartClock},       {"sysinfo", StepSysInfo},
     {"scripts", StepScripts},
     {"workers", StepWorkers},        {"soundthread", StepSoundThread},
-    {"framethread", StepFrameThread},
     {"screenmode", StepScreenMode},  {"playtimers", StepPlayTimers},
     {"gpudevice", StepGpuDevice},
+    // Last: the screen mode, the play timers, the pacing start and the
+    // drawing mode with its hooks are all written above on this thread and
+    // read by every frame; started earlier, the frame thread would race
+    // with them.
+    {"framethread", StepFrameThread},
 };
 constexpr int kStepCount = int(sizeof g_Steps / sizeof g_Steps[0]);
 StartupStepFn g_Replaced[kStepCount] = {};

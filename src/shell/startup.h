@@ -85,6 +85,10 @@ void Thread_ReleaseFrameThread(bool ended);
 // pumps and sleeps 10 ms a turn while the pause lasts; nonzero when the
 // task's turn must end.
 int32_t App_WaitInactivePause();
+// Losing the display: tells every loop to end and waits a bounded moment
+// for the sound and frame threads; the platform then ends the process.
+void App_OnDisplayLost();
+void App_InstallDisplayLossHook();
 
 // ---- Shut-down (shutdown.cpp) -------------------------------------------
 // How long the shut-down waits for one thread before it reports it and

@@ -39,8 +39,9 @@ void Win_PaintDib(WindowRec* rec) {
   static const uint32_t kBlack = 0;
   std::unique_lock<std::mutex> hold = PlatPresent_LockWindows();
   if (!rec->handle) return;
+  const ScreenView v = Screen_TakeView();
   PlatPresent_Blit(rec->handle, reinterpret_cast<const uint8_t*>(&kBlack), 1, 1, 4, 0, 0,
-                   g_Screen.screenW, g_Screen.screenH);
+                   v.screenW, v.screenH);
   PlatPresent_Commit(rec->handle);
 }
 
@@ -54,8 +55,7 @@ void SetLogicalSize(int32_t w, int32_t h) {
   rec->logicalW = w;
   rec->logicalH = h;
   if (!g_FullScreen && !g_MainSize.maximized) {
-    g_Screen.screenW = g_Screen.shownW = w;
-    g_Screen.screenH = g_Screen.shownH = h;
+    Screen_SetSizes(w, h, w, h);
     Screen_RequestBuffer(w, h);
     Plat_RunOnMain([w, h] {
       WindowRec* main = g_WindowRecs[0];

@@ -101,8 +101,8 @@ void Win_OnSize(WindowRec* rec) {
       l += (g_MainSize.keptFrameW - fw) / 2;
       t += (g_MainSize.keptFrameH - fh) / 2;
     }
-    int32_t w = main ? g_Screen.screenW : rec->logicalW;
-    int32_t h = main ? g_Screen.screenH : rec->logicalH;
+    int32_t w = main ? g_Screen.screenW.load() : rec->logicalW;
+    int32_t h = main ? g_Screen.screenH.load() : rec->logicalH;
     Wnd_MoveWindow(rec, l, t, w + fw, h + fh);
     if (main) PlaceChildren(ScaleOf(g_Screen.screenW, rec->logicalW),
                             ScaleOf(g_Screen.screenH, rec->logicalH));
@@ -117,8 +117,11 @@ void Win_OnSize(WindowRec* rec) {
   }
   w = sw;
   h = sh;
-  if (w > 0) g_Screen.screenW = g_Screen.shownW = w;
-  if (h > 0) g_Screen.screenH = g_Screen.shownH = h;
+  {
+    std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+    if (w > 0) g_Screen.screenW = g_Screen.shownW = w;
+    if (h > 0) g_Screen.screenH = g_Screen.shownH = h;
+  }
   Screen_RequestBuffer(g_Screen.shownW, g_Screen.shownH);
   PlaceChildren(ScaleOf(w, rec->logicalW), ScaleOf(h, rec->logicalH));
 }
@@ -141,10 +144,8 @@ void Win_OnPosChanged(WindowRec* rec) {
   if (g_MainSize.restorePending) {
     g_MainSize.restorePending = 0;
     g_MainSize.maximized = 0;
-    g_Screen.shownW = g_MainSize.maxKeptShownW;
-    g_Screen.shownH = g_MainSize.maxKeptShownH;
-    g_Screen.screenW = g_MainSize.maxKeptScreenW;
-    g_Screen.screenH = g_MainSize.maxKeptScreenH;
+    Screen_SetSizes(g_MainSize.maxKeptScreenW, g_MainSize.maxKeptScreenH,
+                    g_MainSize.maxKeptShownW, g_MainSize.maxKeptShownH);
     g_MainSize.maxKeptShownW = g_MainSize.maxKeptShownH = 0;
     g_MainSize.maxKeptScreenW = g_MainSize.maxKeptScreenH = 0;
     Screen_RequestBuffer(g_Screen.shownW, g_Screen.shownH);
@@ -155,8 +156,11 @@ void Win_OnPosChanged(WindowRec* rec) {
   PlatRect c;
   if (!PlatWin_GetClientRect(rec->handle, &c)) return;
   if (c.w != g_Screen.screenW || c.h != g_Screen.screenH) {
-    g_Screen.screenW = c.w;
-    g_Screen.screenH = c.h;
+    {
+      std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+      g_Screen.screenW = c.w;
+      g_Screen.screenH = c.h;
+    }
     Screen_SetBackBufferSize(rec->logicalW, rec->logicalH, c.w, c.h);
   }
 }
@@ -177,13 +181,14 @@ void Win_OnMove(WindowRec* rec) {
 WinChildRect Win_ScaleChildRect(double xs, double ys, const WinChildRect& s) {
   const WindowRec* main = g_WindowRecs[0];
   int32_t lw = main ? main->logicalW : 0, lh = main ? main->logicalH : 0;
-  int32_t ox = (g_Screen.screenW - g_Screen.shownW) / 2;
-  int32_t oy = (g_Screen.screenH - g_Screen.shownH) / 2;
+  const ScreenView v = Screen_TakeView();
+  int32_t ox = (v.screenW - v.shownW) / 2;
+  int32_t oy = (v.screenH - v.shownH) / 2;
   WinChildRect r;
   r.x = static_cast<int32_t>(std::trunc(xs * s.x + ox));
   r.y = static_cast<int32_t>(std::trunc(ys * s.y + oy));
-  r.w = lw == 0 ? s.w : static_cast<int32_t>(std::trunc(static_cast<double>(s.w) * g_Screen.shownW / lw));
-  r.h = lh == 0 ? s.h : static_cast<int32_t>(std::trunc(static_cast<double>(s.h) * g_Screen.shownH / lh));
+  r.w = lw == 0 ? s.w : static_cast<int32_t>(std::trunc(static_cast<double>(s.w) * v.shownW / lw));
+  r.h = lh == 0 ? s.h : static_cast<int32_t>(std::trunc(static_cast<double>(s.h) * v.shownH / lh));
   return r;
 }
 

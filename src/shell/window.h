@@ -212,6 +212,10 @@ void Win_HandleMessage(WindowRec* rec, const PlatEvent& ev);
 uint32_t Wnd_ConfirmQuit(WindowRec* rec, uint32_t command);  // 0 swallow
 void Win_OnActivate(WindowRec* rec, bool active);
 void Win_RedrawAll(WindowRec* rec);
+// With a frame thread the window procedure only asks for redraws: the frame
+// marks the roots of the windows that asked (whole draw box, or whole dirty
+// box for the tray's popup) at its start.
+void Win_TakePendingRedraws();
 void Wnd_Destroy(WindowRec* rec);
 void Wnd_DestroyMenuAndQuit(WindowRec* rec);
 void Win_OnDropFiles(WindowRec* rec, const std::vector<std::string>& utf8Paths);
@@ -301,12 +305,38 @@ void Cursor_UpdateAutoHide(WindowRec* rec, uint32_t frameTime, bool menuShown);
 
 // ---- Screen modes (screen_mode.cpp, screen_monitors.cpp, screen_buffer.cpp) --
 extern std::atomic<uint8_t> g_FullScreen;
+// Changed by the size handlers on the main thread and by script commands on
+// the frame; each field is atomic, and a change of several together holds
+// g_ScreenViewLock so that Screen_TakeView never sees half of it.
 struct ScreenSizes {
-  int32_t screenW = 0, screenH = 0;  // area the picture is fitted into
-  int32_t shownW = 0, shownH = 0;    // size the picture is drawn at
-  int32_t keptScreenW = 0, keptScreenH = 0, keptShownW = 0, keptShownH = 0;  // at full-screen entry
+  std::atomic<int32_t> screenW{0}, screenH{0};  // area the picture is fitted into
+  std::atomic<int32_t> shownW{0}, shownH{0};    // size the picture is drawn at
+  std::atomic<int32_t> keptScreenW{0}, keptScreenH{0}, keptShownW{0}, keptShownH{0};  // at full-screen entry
+  ScreenSizes() = default;
+  // Copied field by field (a snapshot and a reset to the start values, in
+  // tests).
+  ScreenSizes(const ScreenSizes& o) { *this = o; }
+  ScreenSizes& operator=(const ScreenSizes& o) {
+    screenW = o.screenW.load(), screenH = o.screenH.load();
+    shownW = o.shownW.load(), shownH = o.shownH.load();
+    keptScreenW = o.keptScreenW.load(), keptScreenH = o.keptScreenH.load();
+    keptShownW = o.keptShownW.load(), keptShownH = o.keptShownH.load();
+    return *this;
+  }
 };
 extern ScreenSizes g_Screen;
+// Guards the sizes changed together and the letter-box (g_LetterBox, which
+// the presentation writes on the frame and the mouse mapping reads on the
+// main thread). Taken before g_ScreenLock, never after it.
+extern std::mutex g_ScreenViewLock;
+// The sizes and the letter-box as one consistent snapshot.
+struct ScreenView {
+  int32_t screenW = 0, screenH = 0, shownW = 0, shownH = 0;
+  int32_t boxX = 0, boxY = 0;
+};
+ScreenView Screen_TakeView();
+// Screen and shown size together (a windowed resize).
+void Screen_SetSizes(int32_t screenW, int32_t screenH, int32_t shownW, int32_t shownH);
 extern uint32_t g_FullScreenDepth;
 extern std::atomic<uint8_t> g_D3dResetRequest;
 

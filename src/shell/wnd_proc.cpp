@@ -50,11 +50,38 @@ void ClientToLogical(const WindowRec* rec, int32_t cx, int32_t cy, int32_t* x, i
     *y = cy;
     return;
   }
-  int64_t lx = cx - g_LetterBox.x, ly = cy - g_LetterBox.y;
-  if (g_Screen.shownW > 0) lx = lx * rec->logicalW / g_Screen.shownW;
-  if (g_Screen.shownH > 0) ly = ly * rec->logicalH / g_Screen.shownH;
+  const ScreenView v = Screen_TakeView();
+  int64_t lx = cx - v.boxX, ly = cy - v.boxY;
+  if (v.shownW > 0) lx = lx * rec->logicalW / v.shownW;
+  if (v.shownH > 0) ly = ly * rec->logicalH / v.shownH;
   *x = static_cast<int32_t>(lx);
   *y = static_cast<int32_t>(ly);
+}
+
+// Redraw requests of the window procedure for the frame thread, one bit per
+// window.
+std::atomic<uint32_t> g_RedrawPending{0}, g_WholeDirtyPending{0};
+
+// The root's draw box becomes the whole picture; false without a root.
+bool MarkRedraw(WindowRec* rec) {
+  LayerImage* root = rec->layerSet ? Layer_Record(rec->layerSet) : nullptr;
+  if (!root) return false;
+  root->drawBox[0] = 0;
+  root->drawBox[1] = 0;
+  root->drawBox[2] = static_cast<int64_t>(root->width) - 1;
+  root->drawBox[3] = static_cast<int64_t>(root->height) - 1;
+  return true;
+}
+
+// The whole root counts as changed, for the next composition.
+void MarkWholeDirty(WindowRec* rec) {
+  LayerImage* root = rec->layerSet ? Layer_Record(rec->layerSet) : nullptr;
+  if (!root) return;
+  root->dirtyBox[0] = 0;
+  root->dirtyBox[1] = 0;
+  root->dirtyBox[2] = static_cast<int64_t>(root->width) - 1;
+  root->dirtyBox[3] = static_cast<int64_t>(root->height) - 1;
+  root->dirty = root->wholeImage = root->subtreeDirty = 1;
 }
 
 }  // namespace
@@ -303,31 +330,36 @@ void Win_OnTrayEvent(WindowRec* rec, int32_t iconId, int32_t mouseMessage) {
   }
   if (mouseMessage != kMsgLButtonDblClk && mouseMessage != kMsgRButtonUp) return;
   PlatWin_Raise(rec->handle);
-  if (LayerImage* root = Layer_Record(rec->layerSet)) {
-    root->dirtyBox[0] = 0;
-    root->dirtyBox[1] = 0;
-    root->dirtyBox[2] = static_cast<int64_t>(root->width) - 1;
-    root->dirtyBox[3] = static_cast<int64_t>(root->height) - 1;
-    root->dirty = root->wholeImage = root->subtreeDirty = 1;
-  }
+  if (g_WndFrameThreadRunning) g_WholeDirtyPending.fetch_or(1u << rec->index);
+  else MarkWholeDirty(rec);
   int32_t x = 0, y = 0;
   PlatMouse_GlobalPos(&x, &y);
-  g_PopupPosX = x - g_LetterBox.x;
-  g_PopupPosY = y - g_LetterBox.y;
+  const ScreenView v = Screen_TakeView();
+  g_PopupPosX = x - v.boxX;
+  g_PopupPosY = y - v.boxY;
   g_PopupMenuSet = 2;
 }
 
 void Win_RedrawAll(WindowRec* rec) {
-  if (!rec->layerSet) return;
-  LayerImage* root = Layer_Record(rec->layerSet);
-  if (!root) return;
-  root->drawBox[0] = 0;
-  root->drawBox[1] = 0;
-  root->drawBox[2] = static_cast<int64_t>(root->width) - 1;
-  root->drawBox[3] = static_cast<int64_t>(root->height) - 1;
-  // With a frame thread the layers belong to it: the next frame presents.
-  if (!g_WndFrameThreadRunning) Present_Frame(rec, rec->layerSet);
-  root->subtreeDirty = 1;
+  // With a frame thread the layers belong to it: it marks the root at its
+  // next frame, which presents.
+  if (g_WndFrameThreadRunning) {
+    g_RedrawPending.fetch_or(1u << rec->index);
+    return;
+  }
+  if (!MarkRedraw(rec)) return;
+  Present_Frame(rec, rec->layerSet);
+  Layer_Record(rec->layerSet)->subtreeDirty = 1;
+}
+
+void Win_TakePendingRedraws() {
+  uint32_t redraw = g_RedrawPending.exchange(0), dirty = g_WholeDirtyPending.exchange(0);
+  for (int i = 0; i < kWindowCount; ++i) {
+    WindowRec* rec = g_WindowRecs[i];
+    if (!rec) continue;
+    if ((redraw >> i) & 1u && MarkRedraw(rec)) Layer_Record(rec->layerSet)->subtreeDirty = 1;
+    if ((dirty >> i) & 1u) MarkWholeDirty(rec);
+  }
 }
 
 void Wnd_LayerOrigin(const ObjNode* node, int64_t* left, int64_t* top) {

@@ -21,10 +21,9 @@
 #include <vector>
 
 #include "support/game_fixture.h"
+#include "support/process_env.h"
 #include "support/script_writer.h"
 #include "support/test_env.h"
-
-extern char** environ;
 
 namespace {
 
@@ -47,15 +46,7 @@ bool WindowShown(const std::string& title) {
   return out.find("\"" + title + "\"") != std::string::npos;
 }
 
-template <class F>
-bool WaitFor(F done, int ms) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
+using fx::WaitFor;
 
 class EngineSignalXvfb : public fx::GameTest {
  protected:
@@ -91,22 +82,11 @@ class EngineSignalXvfb : public fx::GameTest {
   }
 
   void Start() {
-    std::vector<std::string> vars = {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+    pid_ = fx::SpawnWithEnv({exe_}, {"SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                      "DBUS_SESSION_BUS_ADDRESS=disabled:",
                                      "XDG_DATA_HOME=" + dir_.path() + "/xdg",
-                                     "XDG_CONFIG_HOME=" + dir_.path() + "/xdg"};
-    std::vector<char*> env;
-    for (char** e = environ; *e; ++e) {
-      std::string k(*e);
-      k = k.substr(0, k.find('=') + 1);
-      bool replaced = false;
-      for (const std::string& v : vars) replaced |= v.compare(0, k.size(), k) == 0;
-      if (!replaced) env.push_back(*e);
-    }
-    for (std::string& v : vars) env.push_back(v.data());
-    env.push_back(nullptr);
-    char* argv[] = {exe_.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&pid_, exe_.c_str(), nullptr, nullptr, argv, env.data()), 0);
+                                     "XDG_CONFIG_HOME=" + dir_.path() + "/xdg"});
+    ASSERT_GT(pid_, 0);
   }
 
   // Sends SIGTERM; true when the engine ended within `ms` (its exit code in

@@ -166,15 +166,18 @@ TEST(InputMouse, PositionUsesLetterBoxAndShownSize) {
   ASSERT_TRUE(PlatWin_GetClientRect(rec->handle, &c));
   PlatMouse_SetFake(true, c.x + 240 + 720, c.y + 540);
   Main_PollInput();
+  Input_UpdateFrame();  // the frame takes the positions
   EXPECT_EQ(rec->mouseX, 400);
   EXPECT_EQ(rec->mouseY, 300);
   EXPECT_EQ(rec->outside, 0);
   PlatMouse_SetFake(true, c.x + 100, c.y + 540);  // on the left border
   Main_PollInput();
+  Input_UpdateFrame();  // the frame takes the positions
   EXPECT_EQ(rec->outside, 1);
   EXPECT_EQ(rec->farOutside, 0);
   PlatMouse_SetFake(true, c.x - 10, c.y + 540);  // outside the client area
   Main_PollInput();
+  Input_UpdateFrame();  // the frame takes the positions
   EXPECT_EQ(rec->farOutside, 1);
 }
 

@@ -70,8 +70,8 @@ TEST_F(StartupSeq, RunsEveryStepInOrder) {
       "tables",     "tempprobe",   "binresource",  "windows",      "engineconfig",
       "screenbuffer", "mainwindow", "timerperiod", "roots",        "sound",
       "joysticks",  "emote",       "clock",        "sysinfo",      "scripts",
-      "workers",    "soundthread", "framethread",  "screenmode",   "playtimers",
-      "gpudevice"};
+      "workers",    "soundthread", "screenmode",   "playtimers",   "gpudevice",
+      "framethread"};
   EXPECT_EQ(g_Trace, want);
   EXPECT_EQ(g_DataPackaged, 1);  // the configuration came from a pack
   EXPECT_EQ(g_DataDir, g_ExeDir);
