@@ -5,6 +5,7 @@
 // state every new process starts with.
 #include "support/fresh_state.h"
 
+#include <SDL.h>
 #include <dlfcn.h>
 
 #include <atomic>
@@ -290,7 +291,12 @@ void FreeShellAndPlatform() {
   PlatDisplay_ClearFake();
   PlatCursor_Show(true);
   Plat_ResetEvents();
-  Plat_VideoQuit();
+  // A headless video ends, so that a case that wants the X server gets it;
+  // a video on the X server stays, since each of its starts loads and
+  // unloads the X libraries again, and what they keep would go with them.
+  const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+  if (driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0))
+    Plat_VideoQuit();
 }
 
 // What the cases build: freed while the hooks that release it are still
