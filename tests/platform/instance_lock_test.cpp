@@ -5,9 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "platform/fs.h"
 #include "platform/instance.h"
+#include "support/process_env.h"
 
 namespace {
 
@@ -27,27 +30,42 @@ TEST(InstanceLock, SecondAcquireIsHeldUntilRelease) {
   EXPECT_TRUE(InstanceLock::Acquire(name, &r));
 }
 
+// The holder of ReleasedWhenHolderDies: this test program started again
+// with the lock's name in kHolderVar. It takes the lock and waits until it
+// is killed.
+constexpr char kHolderVar[] = "TAVREN_TEST_LOCK_HOLDER";
+TEST(InstanceLockChild, HoldsUntilKilled) {
+  const char* name = std::getenv(kHolderVar);
+  if (!name) GTEST_SKIP() << "runs only as a child";
+  InstanceLock::Result r;
+  auto lock = InstanceLock::Acquire(name, &r);
+  if (!lock) _exit(1);
+  for (;;) pause();
+}
+
+// The holder is a new process (started, not forked): a fork of a test
+// program whose earlier cases left threads running may stop in the
+// allocator before it ever takes the lock.
 TEST(InstanceLock, ReleasedWhenHolderDies) {
   const std::string name = UniqueName("death");
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    InstanceLock::Result r;
-    auto lock = InstanceLock::Acquire(name, &r);
-    if (!lock) _exit(1);
-    pause();  // holds the lock until killed
-    _exit(0);
-  }
+  pid_t child = fx::SpawnWithEnv({Fs_ExePath(), "--gtest_filter=InstanceLockChild.HoldsUntilKilled"},
+                                 {std::string(kHolderVar) + "=" + name});
+  ASSERT_GT(child, 0);
   InstanceLock::Result r = InstanceLock::Result::Acquired;
-  for (int i = 0; i < 500; ++i) {
+  for (int i = 0; i < 1000; ++i) {
     auto probe = InstanceLock::Acquire(name, &r);
     if (!probe && r == InstanceLock::Result::Held) break;
     probe.reset();
+    if (waitpid(child, nullptr, WNOHANG) == child) {
+      child = -1;
+      break;
+    }
     usleep(10000);
   }
-  ASSERT_EQ(r, InstanceLock::Result::Held);
+  ASSERT_GT(child, 0) << "the holder ended before it took the lock";
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
+  ASSERT_EQ(r, InstanceLock::Result::Held) << "the holder never took the lock";
   EXPECT_TRUE(InstanceLock::Acquire(name, &r));
 }
 
