@@ -45,6 +45,11 @@ bool Drain() {
 void App_RequestQuit() {
   g_QuitRequested = 1;
   g_ShutdownRequested = 1;
+  // The window records belong to the main thread, which may be destroying
+  // the main window this moment; from the frame thread the flags are all it
+  // takes: the message loop sees them on its next turn and closes the
+  // window itself.
+  if (t_OnFrameThread) return;
   WindowRec* main = g_WindowRecs[0];
   if (!main || !main->handle) {
     // Without a main window there is nothing to close: end the loop directly.

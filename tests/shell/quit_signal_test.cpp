@@ -3,6 +3,7 @@
 // game asks it, with and without the frame thread.
 #include <csignal>
 #include <chrono>
+#include <thread>
 
 #include "e2e/engine_game.h"
 #include "platform/signals.h"
@@ -36,6 +37,27 @@ class QuitSignal : public EngineGame {
     EXPECT_NE(g_FrameThreadState.load(), kThreadRunning);
   }
 };
+
+// The frame thread ends on the signal by itself; the main window is the
+// main thread's to close, so the thread's quit request leaves it alone.
+TEST_F(QuitSignal, FrameThreadLeavesTheWindowToTheMainThread) {
+  game.Cfg().frameThread = 1;
+  Idle(Main());
+  ASSERT_EQ(Start(), 0);
+  WindowRec* main = g_WindowRecs[0];
+  main->closeMode = 1;
+  Boot_InstallQuitSignals();
+  std::raise(SIGTERM);
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (g_FrameThreadState.load() == kThreadRunning && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(g_FrameThreadState.load(), kThreadEnded);
+  EXPECT_EQ(int(main->closeMode), 1);
+  EXPECT_NE(main->handle, nullptr);
+  Main_MessageLoop();
+  EXPECT_EQ(g_AppRunning.load(), 0);
+  EXPECT_TRUE(boxes.empty());
+}
 
 TEST_F(QuitSignal, EndsTheLoopWithoutTheCloseQuestion) { EndsWithoutTheCloseQuestion(0); }
 TEST_F(QuitSignal, EndsTheFrameThreadWithoutTheCloseQuestion) { EndsWithoutTheCloseQuestion(1); }

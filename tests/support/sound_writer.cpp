@@ -190,8 +190,8 @@ bool SoxEncode(const std::string& pcmWav, const std::string& encoding, std::stri
   Scratch s;
   if (s.dir.empty()) return false;
   WriteFile(s.Path("in.wav"), pcmWav);
-  if (!Run("sox " + s.Path("in.wav") + " " + encoding + " " + s.Path("out.wav"))) return false;
-  if (!Run("sox " + s.Path("out.wav") + " -t raw -e signed -b 16 -L " + s.Path("ref.raw")))
+  if (!Run("sox -R " + s.Path("in.wav") + " " + encoding + " " + s.Path("out.wav"))) return false;
+  if (!Run("sox -R " + s.Path("out.wav") + " -t raw -e signed -b 16 -L " + s.Path("ref.raw")))
     return false;
   *wav = ReadFile(s.Path("out.wav"));
   std::string raw = ReadFile(s.Path("ref.raw"));
@@ -204,7 +204,7 @@ bool SoxMp3Wav(const Pcm& pcm, std::string* wav) {
   Scratch s;
   if (s.dir.empty()) return false;
   WriteFile(s.Path("in.wav"), WriteWav(pcm));
-  if (!Run("sox " + s.Path("in.wav") + " -C 128 " + s.Path("out.mp3"))) return false;
+  if (!Run("sox -R " + s.Path("in.wav") + " -C 128 " + s.Path("out.mp3"))) return false;
   std::string mp3 = ReadFile(s.Path("out.mp3"));
   if (mp3.empty()) return false;
   // MPEGLAYER3WAVEFORMAT: the 12 bytes after the common fields.
