@@ -213,15 +213,20 @@ struct Frame {
   }
 };
 
+// Our alpha row over rows y0 .. y1 - 1 of the frame.
+void OurOver(Frame& f, const BlendRow& row, uint32_t y0, uint32_t y1) {
+  for (uint32_t y = y0; y < y1; y++)
+    row.plain(reinterpret_cast<uint8_t*>(&f.dst[size_t(y) * Frame::kW]),
+              reinterpret_cast<const uint8_t*>(&f.src[size_t(y) * Frame::kW]), 256, Frame::kW * 4);
+}
+
 void FrameAlphaBlend(benchmark::State& st, bool sprite) {
   Init();
   g_PixelOps = *Pix_GetSet(Pix_GetSet(2) ? 2 : 1);
   Frame f(sprite);
   BlendRow row = Blend_PickRow(kBlendAlpha, 0, 256);
   for (auto _ : st) {
-    for (uint32_t y = 0; y < Frame::kH; y++)
-      row.plain(reinterpret_cast<uint8_t*>(&f.dst[size_t(y) * Frame::kW]),
-                reinterpret_cast<const uint8_t*>(&f.src[size_t(y) * Frame::kW]), 256, Frame::kW * 4);
+    OurOver(f, row, 0, Frame::kH);
     benchmark::ClobberMemory();
   }
   st.SetItemsProcessed(int64_t(st.iterations()) * Frame::kW * Frame::kH);
@@ -230,16 +235,33 @@ BENCHMARK_CAPTURE(FrameAlphaBlend, smooth_alpha, false)->Unit(benchmark::kMillis
 BENCHMARK_CAPTURE(FrameAlphaBlend, sprite, true)->Unit(benchmark::kMillisecond);
 
 #ifdef GFX_HAVE_PIXMAN
+// pixman's images over a frame's two buffers (no copy), for the lifetime of
+// a benchmark.
+struct PixmanFrame {
+  pixman_image_t* s;
+  pixman_image_t* d;
+  explicit PixmanFrame(Frame& f)
+      : s(pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.src.data(), Frame::kW * 4)),
+        d(pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.dst.data(), Frame::kW * 4)) {}
+  ~PixmanFrame() {
+    pixman_image_unref(s);
+    pixman_image_unref(d);
+  }
+  PixmanFrame(const PixmanFrame&) = delete;
+  PixmanFrame& operator=(const PixmanFrame&) = delete;
+  // Source over destination on rows y0 .. y0 + h - 1.
+  void Over(uint32_t y0, uint32_t h) {
+    pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, int(y0), 0, 0, 0, int(y0), Frame::kW, int(h));
+  }
+};
+
 void PixmanOver(benchmark::State& st, bool sprite) {
   Frame f(sprite);
-  pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.src.data(), Frame::kW * 4);
-  pixman_image_t* d = pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.dst.data(), Frame::kW * 4);
+  PixmanFrame px(f);
   for (auto _ : st) {
-    pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, 0, 0, 0, 0, 0, Frame::kW, Frame::kH);
+    px.Over(0, Frame::kH);
     benchmark::ClobberMemory();
   }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
   st.SetItemsProcessed(int64_t(st.iterations()) * Frame::kW * Frame::kH);
 }
 BENCHMARK_CAPTURE(PixmanOver, smooth_alpha, false)->Unit(benchmark::kMillisecond);
@@ -261,17 +283,10 @@ void OverVsPixman(benchmark::State& st, bool sprite) {
   Init();
   g_PixelOps = *Pix_GetSet(Pix_GetSet(2) ? 2 : 1);
   Frame f(sprite);
-  pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.src.data(), Frame::kW * 4);
-  pixman_image_t* d = pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.dst.data(), Frame::kW * 4);
+  PixmanFrame px(f);
   BlendRow row = Blend_PickRow(kBlendAlpha, 0, 256);
-  auto ourFrame = [&] {
-    for (uint32_t y = 0; y < Frame::kH; y++)
-      row.plain(reinterpret_cast<uint8_t*>(&f.dst[size_t(y) * Frame::kW]),
-                reinterpret_cast<const uint8_t*>(&f.src[size_t(y) * Frame::kW]), 256, Frame::kW * 4);
-  };
-  auto pixmanFrame = [&] {
-    pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, 0, 0, 0, 0, 0, Frame::kW, Frame::kH);
-  };
+  auto ourFrame = [&] { OurOver(f, row, 0, Frame::kH); };
+  auto pixmanFrame = [&] { px.Over(0, Frame::kH); };
   ourFrame();
   pixmanFrame();
   double ours = 0, theirs = 0;
@@ -286,8 +301,6 @@ void OverVsPixman(benchmark::State& st, bool sprite) {
     ours += t1 - t0;
     theirs += t2 - t1;
   }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
   ReportRates(st, ours, theirs);
 }
 BENCHMARK_CAPTURE(OverVsPixman, smooth_alpha, false)->Unit(benchmark::kMillisecond);
@@ -300,19 +313,11 @@ void OverVsPixmanL2(benchmark::State& st, bool sprite) {
   Init();
   g_PixelOps = *Pix_GetSet(Pix_GetSet(2) ? 2 : 1);
   Frame f(sprite);
-  pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.src.data(), Frame::kW * 4);
-  pixman_image_t* d = pixman_image_create_bits(PIXMAN_a8r8g8b8, Frame::kW, Frame::kH, f.dst.data(), Frame::kW * 4);
+  PixmanFrame px(f);
   BlendRow row = Blend_PickRow(kBlendAlpha, 0, 256);
   constexpr uint32_t kBand = 32;
-  auto ourBand = [&](uint32_t y0) {
-    for (uint32_t y = y0; y < y0 + kBand && y < Frame::kH; y++)
-      row.plain(reinterpret_cast<uint8_t*>(&f.dst[size_t(y) * Frame::kW]),
-                reinterpret_cast<const uint8_t*>(&f.src[size_t(y) * Frame::kW]), 256, Frame::kW * 4);
-  };
-  auto pixmanBand = [&](uint32_t y0) {
-    int h = int(std::min(kBand, Frame::kH - y0));
-    pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, int(y0), 0, 0, 0, int(y0), Frame::kW, h);
-  };
+  auto ourBand = [&](uint32_t y0) { OurOver(f, row, y0, std::min(y0 + kBand, Frame::kH)); };
+  auto pixmanBand = [&](uint32_t y0) { px.Over(y0, std::min(kBand, Frame::kH - y0)); };
   using Clock = std::chrono::steady_clock;
   double ours = 0, theirs = 0;
   for (auto _ : st) {
@@ -329,8 +334,6 @@ void OverVsPixmanL2(benchmark::State& st, bool sprite) {
       theirs += std::chrono::duration<double>(t2 - t1).count();
     }
   }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
   ReportRates(st, ours, theirs);
 }
 BENCHMARK_CAPTURE(OverVsPixmanL2, smooth_alpha, false)->Unit(benchmark::kMillisecond);

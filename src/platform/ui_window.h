@@ -96,7 +96,7 @@ struct UiWindowDesc {
   PlatWindow* owner = nullptr;  // engine window it belongs to: centred on it, kept above it
 };
 
-class UiWindow;
+struct UiWindow;
 struct UiWindowDeleter {
   void operator()(UiWindow* w) const;
 };

@@ -4,13 +4,10 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/seed_files.h"
 #include "support/save_writer.h"
 
 namespace {
-void Put(const std::string& dir, const std::string& name, const std::string& bytes) {
-  std::ofstream(std::filesystem::path(dir) / name, std::ios::binary)
-      .write(bytes.data(), std::streamsize(bytes.size()));
-}
 SaveItemDesc Var(int16_t no, std::string payload) {
   SaveItemDesc it;
   it.varNo = no;
@@ -24,11 +21,11 @@ int main(int argc, char** argv) {
   std::string dir = argv[1];
   std::filesystem::create_directories(dir);
   SaveFileDesc empty;
-  Put(dir, "empty.sd", SaveWriter_File(empty));
+  seed::Put(dir, "empty.sd", SaveWriter_File(empty));
   SaveFileDesc vars;
   vars.records.push_back({1, {Var(1, SaveWriter_IntVar({3}, {1, 2, 3}))}});
   vars.records.push_back({7, {Var(2, SaveWriter_StrVar({2}, {"ab", "c"}))}});
-  Put(dir, "vars.sd", SaveWriter_File(vars));
+  seed::Put(dir, "vars.sd", SaveWriter_File(vars));
   SaveItemDesc layer;
   layer.kind = 1;
   layer.payload = SaveWriter_Layer(2, 2, std::string(16, '\x40'));
@@ -38,6 +35,6 @@ int main(int argc, char** argv) {
   SaveFileDesc mixed;
   mixed.records.push_back({2, {layer}});
   mixed.records.push_back({1024, {group}});
-  Put(dir, "mixed.sd", SaveWriter_File(mixed));
+  seed::Put(dir, "mixed.sd", SaveWriter_File(mixed));
   return 0;
 }

@@ -16,18 +16,15 @@
 #include "platform/text.h"
 #include "platform/ui_window.h"
 
+#include "menu_item.h"
+
 namespace {
 
 constexpr uint32_t kFace = 0xF0F0F0, kFrame = 0x808080, kHot = 0x3070C8, kRule = 0xC0C0C0;
 constexpr int kChannelTolerance = 16;
 constexpr double kMissRatio = 0.02;
 
-PlatMenuItem Item(const char* utf8, uint32_t id) {
-  PlatMenuItem it;
-  it.text = Text_Utf8ToSjis(utf8);
-  it.id = id;
-  return it;
-}
+using menufix::Item;
 
 // Open (hot), a separator, Save (grey), Show (checked), Recent (submenu).
 struct Sample {

@@ -20,22 +20,15 @@
 #include "platform/text.h"
 #include "platform/ui_window.h"
 #include "platform/window.h"
+#include "support/xserver.h"
+
+#include "menu_item.h"
 
 namespace {
 
 constexpr int32_t kScReturn = 40, kScEscape = 41, kScRight = 79, kScDown = 81, kScUp = 82;
 
-bool HaveDisplay() {
-  const char* d = std::getenv("DISPLAY");
-  return d && *d;
-}
-
-PlatMenuItem Item(const char* utf8, uint32_t id) {
-  PlatMenuItem it;
-  it.text = Text_Utf8ToSjis(utf8);
-  it.id = id;
-  return it;
-}
+using menufix::Item;
 
 // A, a separator, a grey item, B, and "More" opening X and Y.
 struct Sample {
@@ -51,23 +44,17 @@ struct Sample {
   }
 };
 
-bool WaitFor(const std::function<bool()>& cond, int ms = 10000) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
+// Whether `levels` popups are open, the innermost taking its events.
+bool LevelsOpen(size_t levels) {
+  std::vector<PlatRect> open = PlatMenu_OpenPopups();
+  PlatRect r;
+  return open.size() == levels && UiWindow_ModalRect(&r) && r.x == open.back().x &&
+         r.y == open.back().y;
 }
 
-// Waits until `levels` popups are open, the innermost taking its events.
+// Waits for `levels` popups, then a moment for them to be mapped.
 bool Levels(size_t levels) {
-  bool ok = WaitFor([&] {
-    std::vector<PlatRect> open = PlatMenu_OpenPopups();
-    PlatRect r;
-    return open.size() == levels && UiWindow_ModalRect(&r) && r.x == open.back().x &&
-           r.y == open.back().y;
-  });
+  bool ok = fx::WaitFor([&] { return LevelsOpen(levels); }, 10000);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   return ok;
 }
@@ -81,9 +68,7 @@ void Keys(std::initializer_list<int32_t> scancodes) {
 
 // Saves the screen around the popups for a look (build folder).
 void Shot(const char* name, const PlatRect& r) {
-  std::string crop = std::to_string(r.w) + "x" + std::to_string(r.h) + "+" +
-                     std::to_string(r.x) + "+" + std::to_string(r.y);
-  std::string cmd = "command -v import >/dev/null && import -window root -crop " + crop + " '" +
+  std::string cmd = "command -v import >/dev/null && import -window root -crop " + xsrv::Geometry(r) + " '" +
                     std::string(TEST_BINARY_DIR) + "/" + name + ".png' 2>/dev/null";
   (void)std::system(cmd.c_str());
 }
@@ -91,12 +76,8 @@ void Shot(const char* name, const PlatRect& r) {
 class MenuXvfb : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display";
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-    ASSERT_TRUE(Plat_VideoInit());
-    PlatMouse_Warp(0, 0);
-    PlatSignal_Install(nullptr);
+    if (!xsrv::HaveDisplay()) GTEST_SKIP() << "no X display";
+    ASSERT_TRUE(xsrv::StartVideo());
   }
   void TearDown() override {
     g_PlatMenuBarChosen = nullptr;
@@ -106,15 +87,12 @@ class MenuXvfb : public ::testing::Test {
   // Tracks `menu` at (100, 100) on this thread while `act` runs on another
   // once the popup is up; a popup still up 10 s later is ended by a signal.
   uint32_t Track(const PlatMenu& menu, const std::function<void()>& act) {
-    std::atomic<bool> finished{false};
-    std::thread t([&] {
-      if (Levels(1)) act();
-      if (!WaitFor([&] { return finished.load(); })) std::raise(SIGTERM);
-    });
-    uint32_t id = PlatMenu_TrackPopup(menu, 100, 100, nullptr);
-    finished = true;
-    t.join();
-    return id;
+    return xsrv::WithWatchdog([&] { return PlatMenu_TrackPopup(menu, 100, 100, nullptr); },
+                              [] { return LevelsOpen(1); },
+                              [&] {
+                                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                                act();
+                              });
   }
 };
 

@@ -22,6 +22,7 @@
 #include "platform/ui_window.h"
 #include "platform/window.h"
 #include "support/test_env.h"
+#include "support/xserver.h"
 
 namespace {
 
@@ -31,11 +32,6 @@ constexpr int32_t kScRight = 79;
 
 std::string S(const char* utf8) { return Text_Utf8ToSjis(utf8); }
 
-bool HaveDisplay() {
-  const char* d = std::getenv("DISPLAY");
-  return d && *d && std::system("command -v import >/dev/null 2>&1") == 0;
-}
-
 // A screen rectangle read from the X server, as 0xRRGGBB pixels.
 struct Grab {
   int32_t w = 0, h = 0;
@@ -44,8 +40,7 @@ struct Grab {
 
 Grab GrabScreen(const PlatRect& r, const std::string& dir, const std::string& png = "") {
   Grab g;
-  std::string crop = std::to_string(r.w) + "x" + std::to_string(r.h) + "+" +
-                     std::to_string(r.x) + "+" + std::to_string(r.y);
+  std::string crop = xsrv::Geometry(r);
   std::string file = dir + "/grab.rgb";
   std::string cmd = "import -window root -crop " + crop + " -depth 8 rgb:" + file + " 2>/dev/null";
   if (std::system(cmd.c_str()) != 0) return g;
@@ -122,14 +117,9 @@ Grab GrabPainted(const PlatRect& r, const std::string& dir, const std::string& p
 class UiXvfb : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display";
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-    ASSERT_TRUE(Plat_VideoInit());
-    // The pointer away from where the boxes open, so that no button is hovered.
-    PlatMouse_Warp(0, 0);
+    if (!xsrv::HaveDisplay("import")) GTEST_SKIP() << "no X display";
+    ASSERT_TRUE(xsrv::StartVideo());
     MsgBox_SetInteractive(true);
-    PlatSignal_Install(nullptr);
   }
   void TearDown() override {
     MsgBox_SetInteractive(false);
@@ -141,23 +131,12 @@ class UiXvfb : public ::testing::Test {
   // that is ended with a quit signal, so a failing case cannot hang.
   template <class Show>
   auto WithDialog(Show show, std::function<void(const PlatRect&)> answer) {
-    std::atomic<bool> finished{false};
-    std::thread t([&] {
-      PlatRect r;
-      auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (!UiWindow_ModalRect(&r) && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));  // mapped and painted
-      if (UiWindow_ModalRect(&r)) answer(r);
-      until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (!finished && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      if (!finished) std::raise(SIGTERM);
-    });
-    auto result = show();
-    finished = true;
-    t.join();
-    return result;
+    PlatRect r;
+    return xsrv::WithWatchdog(show, [&] { return UiWindow_ModalRect(&r); },
+                              [&] {
+                                std::this_thread::sleep_for(std::chrono::milliseconds(300));  // mapped and painted
+                                if (UiWindow_ModalRect(&r)) answer(r);
+                              });
   }
 
   TempDir dir;

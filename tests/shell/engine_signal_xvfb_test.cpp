@@ -24,16 +24,12 @@
 #include "support/process_env.h"
 #include "support/script_writer.h"
 #include "support/test_env.h"
+#include "support/xserver.h"
 
 namespace {
 
 constexpr char kGameTitle[] = "signal test game";
 constexpr char kErrCaption[] = "TAVREN Debug Info.";
-
-bool HaveDisplay() {
-  const char* d = std::getenv("DISPLAY");
-  return d && *d && std::system("command -v xwininfo >/dev/null 2>&1") == 0;
-}
 
 // Whether a window named `title` is on the X server.
 bool WindowShown(const std::string& title) {
@@ -51,7 +47,7 @@ using fx::WaitFor;
 class EngineSignalXvfb : public fx::GameTest {
  protected:
   void SetUp() override {
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display";
+    if (!xsrv::HaveDisplay("xwininfo")) GTEST_SKIP() << "no X display";
     // Whatever the engine leaves running becomes this process's child.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     exe_ = dir_.path() + "/tavren";

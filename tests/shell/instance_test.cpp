@@ -42,6 +42,27 @@ int RunSecondCopy(const char* test = "InstanceChild.SecondCopy", std::string exe
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Runs second copies until one asks this process to the front: the start
+// lock is machine-wide, and a copy that met it held by another test program
+// at that moment ended without asking. Every copy that asked must end
+// with 0.
+bool SecondCopyAsksToTheFront(const char* test = "InstanceChild.SecondCopy",
+                              const std::string& exe = Fs_ExePath()) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const int code = RunSecondCopy(test, exe);
+    if (code == kStartLockBusy) {
+      usleep(50000);
+      continue;
+    }
+    EXPECT_EQ(code, 0);
+    for (int i = 0; i < 100; ++i) {
+      if (Boot_PollFrontRequest()) return true;
+      usleep(10000);
+    }
+  }
+  return false;
+}
+
 // The body of the second copy: the real entry sequence, then its exit code.
 TEST(InstanceChild, SecondCopy) {
   const char* role = std::getenv(kRoleVar);
@@ -84,22 +105,7 @@ TEST(Instance, SecondCopyInTheFolderReachesTheRunningCopy) {
   ASSERT_EQ(Boot_TakeInstanceLock(), 1);
   ASSERT_TRUE(Boot_TakeFolderLock());
   EXPECT_FALSE(Boot_PollFrontRequest());
-  bool received = false;
-  // The start lock is machine-wide: a second copy that met it held by
-  // another test program ends without asking, and is tried again.
-  for (int attempt = 0; attempt < 20 && !received; ++attempt) {
-    const int code = RunSecondCopy("InstanceChild.SecondCopyInTheFolder", exe);
-    if (code == kStartLockBusy) {
-      usleep(50000);
-      continue;
-    }
-    EXPECT_EQ(code, 0);
-    for (int i = 0; i < 100 && !received; ++i) {
-      received = Boot_PollFrontRequest();
-      if (!received) usleep(10000);
-    }
-  }
-  EXPECT_TRUE(received);
+  EXPECT_TRUE(SecondCopyAsksToTheFront("InstanceChild.SecondCopyInTheFolder", exe));
   Boot_ReleaseMutexes();
   std::system(("rm -rf '" + folder + "'").c_str());
 }
@@ -108,22 +114,7 @@ TEST(Instance, SecondCopyEndsAndFirstReceivesFrontRequest) {
   Boot_InitPaths();
   ASSERT_EQ(Boot_TakeInstanceLock(), 1);
   EXPECT_FALSE(Boot_PollFrontRequest());
-  bool received = false;
-  // The start lock is machine-wide; another test program may hold it for a
-  // moment, in which case the second copy ends without asking. Try again.
-  for (int attempt = 0; attempt < 20 && !received; ++attempt) {
-    const int code = RunSecondCopy();
-    if (code == kStartLockBusy) {
-      usleep(50000);
-      continue;
-    }
-    EXPECT_EQ(code, 0);
-    for (int i = 0; i < 100 && !received; ++i) {
-      received = Boot_PollFrontRequest();
-      if (!received) usleep(10000);
-    }
-  }
-  EXPECT_TRUE(received);
+  EXPECT_TRUE(SecondCopyAsksToTheFront());
   Boot_ReleaseMutexes();
 }
 

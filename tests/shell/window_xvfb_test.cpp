@@ -17,6 +17,7 @@
 #include "render/render.h"
 #include "support/pixel_root.h"
 #include "support/test_env.h"
+#include "support/xserver.h"
 #include "window_fixture.h"
 
 namespace {
@@ -47,11 +48,6 @@ class DisplayLock {
  private:
   std::filesystem::path path_;
 };
-
-bool HaveDisplay() {
-  const char* d = std::getenv("DISPLAY");
-  return d && *d && std::system("command -v import >/dev/null 2>&1") == 0;
-}
 
 struct Picture : PixelRoot {
   Picture(uint32_t w, uint32_t h)
@@ -124,7 +120,7 @@ WindowRec* RealWindow(int32_t w, int32_t h) {
 }
 
 TEST(WindowXvfb, ShowsThePictureAtTheClientSize) {
-  if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  if (!xsrv::HaveDisplay("import")) GTEST_SKIP() << "no X display (run under xvfb-run)";
   DisplayLock lock;
   WindowRec* rec = RealWindow(320, 240);
   ASSERT_NE(rec, nullptr);
@@ -163,7 +159,7 @@ TEST(WindowXvfb, ShowsThePictureAtTheClientSize) {
 }
 
 TEST(WindowXvfb, FullScreenAndBackKeepTheSizes) {
-  if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  if (!xsrv::HaveDisplay("import")) GTEST_SKIP() << "no X display (run under xvfb-run)";
   DisplayLock lock;
   WindowRec* rec = RealWindow(320, 240);
   ASSERT_NE(rec, nullptr);
@@ -225,7 +221,7 @@ class WindowManager {
 bool HaveOpenbox() { return std::system("command -v openbox >/dev/null 2>&1") == 0; }
 
 TEST(WindowXvfb, MaximiseRestoreAndSnapUnderAWindowManager) {
-  if (!HaveDisplay() || !HaveOpenbox()) GTEST_SKIP() << "needs xvfb-run and openbox";
+  if (!xsrv::HaveDisplay("import") || !HaveOpenbox()) GTEST_SKIP() << "needs xvfb-run and openbox";
   DisplayLock lock;
   WindowManager wm;
   ASSERT_TRUE(wm.Started());
