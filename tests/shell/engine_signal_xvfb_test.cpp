@@ -30,6 +30,7 @@ namespace {
 
 constexpr char kGameTitle[] = "signal test game";
 constexpr char kErrCaption[] = "TAVREN Debug Info.";
+constexpr int kEndBoundMs = 20000;
 
 // Whether a window named `title` is on the X server.
 bool WindowShown(const std::string& title) {
@@ -103,14 +104,15 @@ class EngineSignalXvfb : public fx::GameTest {
     return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
   }
 
-  // The shown window `title` ends with SIGTERM, within 5 s, leaving nothing
-  // behind; then the same game, mended, starts again and runs.
+  // The shown window `title` ends with SIGTERM, leaving nothing behind;
+  // then the same game, mended, starts again and runs. The bound on the end
+  // tells a hang from a slow end on a loaded machine (a sanitized engine
+  // takes seconds there); it is no speed target.
   void EndsOnSignalWhile(const std::string& title, int expectCode) {
     ASSERT_TRUE(WaitFor([&] { return WindowShown(title); }, 15000)) << title << " never shown";
     int code = 0;
-    auto t0 = std::chrono::steady_clock::now();
-    ASSERT_TRUE(Terminate(5000, &code)) << "still running 5 s after SIGTERM with " << title;
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    ASSERT_TRUE(Terminate(kEndBoundMs, &code)) << "still running " << kEndBoundMs / 1000
+                                               << " s after SIGTERM with " << title;
     EXPECT_EQ(code, expectCode);
     EXPECT_TRUE(WaitFor(NothingLeft, 1000)) << "a process of the engine stayed behind";
 
@@ -125,7 +127,7 @@ class EngineSignalXvfb : public fx::GameTest {
     Start();
     EXPECT_TRUE(WaitFor([&] { return WindowShown(std::string(kGameTitle) + " again"); }, 15000))
         << "the next start did not run";
-    ASSERT_TRUE(Terminate(5000, &code));
+    ASSERT_TRUE(Terminate(kEndBoundMs, &code));
     EXPECT_EQ(code, 0);
   }
 
