@@ -19,9 +19,8 @@ int Clamp(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 // Soft light as this engine has always drawn it: a gentle push of d by
 // (s - 128), strongest for dark destinations under bright sources.
 int SoftLight(int s, int d) {
-  double root = std::sqrt(double(256 - d));
   bool brightDark = s >= 128 && d <= 32;
-  int k = brightDark ? Blend_SoftLightBrightK(d) : int(16384.0 - root);
+  int k = brightDark ? Blend_SoftLightBrightK(d) : int(16384.0 - std::sqrt(double(256 - d)));
   int shift = (s >= 128 && d > 32) ? 16 : 15;
   return Clamp(d + (((s - 128) * k) >> shift));
 }

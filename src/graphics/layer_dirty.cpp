@@ -60,3 +60,13 @@ void Layer_InvalidateUp(ObjNode* node) {
     r->markCount++;
   }
 }
+
+void Layer_MarkWholeDirty(ObjNode* node) {
+  LayerImage* r = Layer_Record(node);
+  if (!r) return;
+  r->dirtyBox[0] = 0;
+  r->dirtyBox[1] = 0;
+  r->dirtyBox[2] = int64_t(r->width) - 1;
+  r->dirtyBox[3] = int64_t(r->height) - 1;
+  r->dirty = r->wholeImage = r->subtreeDirty = 1;
+}

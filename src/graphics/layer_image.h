@@ -116,6 +116,9 @@ int Layer_MarkDirty(ObjNode* node);
 // Group counterpart: each record from the node up grows its dirty box to its
 // own rectangle.
 void Layer_InvalidateUp(ObjNode* node);
+// The node's own record counts as changed all over (a window's root whose
+// picture must be composed again whole); nothing for a node without one.
+void Layer_MarkWholeDirty(ObjNode* node);
 
 // Releases the node: unlinks and frees it, and its record when no other node
 // shows it (clearing everything that still points at either).

@@ -24,16 +24,6 @@ void ShowStrip(bool on) {
   }
 }
 
-void MarkShownSetDirty(WindowRec* rec) {
-  LayerImage* root = Layer_Record(rec->layerSet);
-  if (!root) return;
-  root->dirtyBox[0] = 0;
-  root->dirtyBox[1] = 0;
-  root->dirtyBox[2] = int64_t(root->width) - 1;
-  root->dirtyBox[3] = int64_t(root->height) - 1;
-  root->dirty = root->wholeImage = root->subtreeDirty = 1;
-}
-
 }  // namespace
 
 int Mncl_CreateWindow() {
@@ -94,5 +84,5 @@ void Screen_UpdateFullScreenMenu() {
   if (cy < kMenuBarHeight) return;
   g_Mncl.shown = 0;
   Plat_RunOnMain([] { ShowStrip(false); });
-  MarkShownSetDirty(main);
+  Layer_MarkWholeDirty(main->layerSet);
 }

@@ -35,6 +35,12 @@ void Screen_SetSizes(int32_t screenW, int32_t screenH, int32_t shownW, int32_t s
   g_Screen.shownH = shownH;
 }
 
+void Screen_SetScreenSize(int32_t screenW, int32_t screenH) {
+  std::lock_guard<std::mutex> lock(g_ScreenViewLock);
+  g_Screen.screenW = screenW;
+  g_Screen.screenH = screenH;
+}
+
 bool Screen_GpuResetCondition() {
   return (g_WinConfig.gpuScaled || g_WinConfig.fullGpu) && g_WinConfig.resolutionChange;
 }
@@ -188,11 +194,7 @@ int Screen_EnterFullScreen(WindowRec* rec) {
       sh = mh;
     }
   }
-  {
-    std::lock_guard<std::mutex> lock(g_ScreenViewLock);
-    g_Screen.screenW = sw;
-    g_Screen.screenH = sh;
-  }
+  Screen_SetScreenSize(sw, sh);
   Screen_SetBackBufferSize(rec->logicalW, rec->logicalH, sw, sh);
   uint32_t style = Win_GetStyle(rec);
   style |= kWsPopup;

@@ -156,11 +156,7 @@ void Win_OnPosChanged(WindowRec* rec) {
   PlatRect c;
   if (!PlatWin_GetClientRect(rec->handle, &c)) return;
   if (c.w != g_Screen.screenW || c.h != g_Screen.screenH) {
-    {
-      std::lock_guard<std::mutex> lock(g_ScreenViewLock);
-      g_Screen.screenW = c.w;
-      g_Screen.screenH = c.h;
-    }
+    Screen_SetScreenSize(c.w, c.h);
     Screen_SetBackBufferSize(rec->logicalW, rec->logicalH, c.w, c.h);
   }
 }

@@ -34,15 +34,6 @@ int32_t ClampSize(int64_t v) {
   return int32_t(std::clamp<int64_t>(int32_t(uint32_t(v)), kWinCmdSizeMin, kWinCmdSizeMax));
 }
 
-void MarkWhole(ObjNode* set) {
-  LayerImage* r = Layer_Record(set);
-  if (!r) return;
-  r->dirty = r->wholeImage = r->subtreeDirty = 1;
-  r->dirtyBox[0] = r->dirtyBox[1] = 0;
-  r->dirtyBox[2] = int64_t(r->width) - 1;
-  r->dirtyBox[3] = int64_t(r->height) - 1;
-}
-
 // Resizes the window to a client size, keeping its outer top-left corner.
 void ResizeClient(WindowRec* rec, int32_t w, int32_t h) {
   int32_t l = 0, t = 0, r = 0, b = 0, fw = 0, fh = 0;
@@ -141,7 +132,7 @@ int ApplyLayerSet(WindowRec* rec) {
   rec->layerSet = node;
   r->shown = 1;
   Layer_MarkDirty(node);
-  MarkWhole(node);
+  Layer_MarkWholeDirty(node);
   return 0;
 }
 
@@ -233,7 +224,7 @@ int ApplyRest(WindowRec* rec, int n) {
   }
   if (Given(kForeground) && Int(kForeground) == 1 && rec->handle) PlatWin_Raise(rec->handle);
   if (Given(kScreenMode) && n == 0 && Screen_SetMode(int(Int(kScreenMode) & 0xFF)))
-    MarkWhole(rec->layerSet);
+    Layer_MarkWholeDirty(rec->layerSet);
   if (Given(kMinimize)) ApplyMinimize(rec);
   if (Given(kMaximize)) ApplyMaximize(rec, n);
   if (Given(kThickFrame)) ApplyThickFrame(rec);

@@ -337,6 +337,8 @@ struct ScreenView {
 ScreenView Screen_TakeView();
 // Screen and shown size together (a windowed resize).
 void Screen_SetSizes(int32_t screenW, int32_t screenH, int32_t shownW, int32_t shownH);
+// The screen size alone (the area fitted into; the shown size follows from it).
+void Screen_SetScreenSize(int32_t screenW, int32_t screenH);
 extern uint32_t g_FullScreenDepth;
 extern std::atomic<uint8_t> g_D3dResetRequest;
 

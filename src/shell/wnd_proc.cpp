@@ -62,26 +62,15 @@ void ClientToLogical(const WindowRec* rec, int32_t cx, int32_t cy, int32_t* x, i
 // window.
 std::atomic<uint32_t> g_RedrawPending{0}, g_WholeDirtyPending{0};
 
-// The root's draw box becomes the whole picture; false without a root.
-bool MarkRedraw(WindowRec* rec) {
-  LayerImage* root = rec->layerSet ? Layer_Record(rec->layerSet) : nullptr;
-  if (!root) return false;
+// The root's draw box becomes the whole picture; the root, null without one.
+LayerImage* MarkRedraw(WindowRec* rec) {
+  LayerImage* root = Layer_Record(rec->layerSet);
+  if (!root) return nullptr;
   root->drawBox[0] = 0;
   root->drawBox[1] = 0;
   root->drawBox[2] = static_cast<int64_t>(root->width) - 1;
   root->drawBox[3] = static_cast<int64_t>(root->height) - 1;
-  return true;
-}
-
-// The whole root counts as changed, for the next composition.
-void MarkWholeDirty(WindowRec* rec) {
-  LayerImage* root = rec->layerSet ? Layer_Record(rec->layerSet) : nullptr;
-  if (!root) return;
-  root->dirtyBox[0] = 0;
-  root->dirtyBox[1] = 0;
-  root->dirtyBox[2] = static_cast<int64_t>(root->width) - 1;
-  root->dirtyBox[3] = static_cast<int64_t>(root->height) - 1;
-  root->dirty = root->wholeImage = root->subtreeDirty = 1;
+  return root;
 }
 
 }  // namespace
@@ -331,7 +320,7 @@ void Win_OnTrayEvent(WindowRec* rec, int32_t iconId, int32_t mouseMessage) {
   if (mouseMessage != kMsgLButtonDblClk && mouseMessage != kMsgRButtonUp) return;
   PlatWin_Raise(rec->handle);
   if (g_WndFrameThreadRunning) g_WholeDirtyPending.fetch_or(1u << rec->index);
-  else MarkWholeDirty(rec);
+  else Layer_MarkWholeDirty(rec->layerSet);
   int32_t x = 0, y = 0;
   PlatMouse_GlobalPos(&x, &y);
   const ScreenView v = Screen_TakeView();
@@ -347,9 +336,10 @@ void Win_RedrawAll(WindowRec* rec) {
     g_RedrawPending.fetch_or(1u << rec->index);
     return;
   }
-  if (!MarkRedraw(rec)) return;
+  LayerImage* root = MarkRedraw(rec);
+  if (!root) return;
   Present_Frame(rec, rec->layerSet);
-  Layer_Record(rec->layerSet)->subtreeDirty = 1;
+  root->subtreeDirty = 1;
 }
 
 void Win_TakePendingRedraws() {
@@ -357,8 +347,9 @@ void Win_TakePendingRedraws() {
   for (int i = 0; i < kWindowCount; ++i) {
     WindowRec* rec = g_WindowRecs[i];
     if (!rec) continue;
-    if ((redraw >> i) & 1u && MarkRedraw(rec)) Layer_Record(rec->layerSet)->subtreeDirty = 1;
-    if ((dirty >> i) & 1u) MarkWholeDirty(rec);
+    if ((redraw >> i) & 1u)
+      if (LayerImage* root = MarkRedraw(rec)) root->subtreeDirty = 1;
+    if ((dirty >> i) & 1u) Layer_MarkWholeDirty(rec->layerSet);
   }
 }
 
