@@ -20,25 +20,19 @@
 #include "support/process_env.h"
 #include "support/script_writer.h"
 #include "support/test_env.h"
+#include "support/xserver.h"
 
 namespace {
 
 constexpr char kTitle[] = "display loss game";
 
-bool Have(const char* tool) {
-  std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(cmd.c_str()) == 0;
-}
-
 class DisplayLostXvfb : public fx::GameTest {
  protected:
   void SetUp() override {
-    if (!Have("Xvfb") || !Have("xwininfo")) GTEST_SKIP() << "no Xvfb";
+    if (!xsrv::HaveTool("Xvfb") || !xsrv::HaveTool("xwininfo")) GTEST_SKIP() << "no Xvfb";
     exe_ = dir_.path() + "/tavren";
-    std::error_code ec;
-    std::filesystem::create_hard_link(TEST_BINARY_DIR "/tavren", exe_, ec);
-    if (ec) std::filesystem::copy_file(TEST_BINARY_DIR "/tavren", exe_, ec);
-    ASSERT_FALSE(ec) << ec.message();
+    std::string why;
+    ASSERT_TRUE(fx::PlaceProgram(TEST_BINARY_DIR "/tavren", exe_, &why)) << why;
   }
   void TearDown() override {
     for (pid_t* p : {&engine_, &server_}) {
@@ -68,17 +62,6 @@ class DisplayLostXvfb : public fx::GameTest {
     close(fds[0]);
     ASSERT_FALSE(number.empty()) << "Xvfb reported no display";
     display_ = ":" + number;
-  }
-
-  bool WindowShown() {
-    std::string cmd = "xwininfo -display " + display_ + " -root -tree 2>/dev/null";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return false;
-    std::string out;
-    char buf[4096];
-    while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-    return out.find(std::string("\"") + kTitle + "\"") != std::string::npos;
   }
 
   void StartEngine() {
@@ -119,7 +102,7 @@ TEST_F(DisplayLostXvfb, EngineEndsWhenTheServerDies) {
     Idle(Main());
     ASSERT_NO_FATAL_FAILURE(StartServer());
     ASSERT_NO_FATAL_FAILURE(StartEngine());
-    ASSERT_TRUE(fx::WaitFor([&] { return WindowShown(); }, 15000)) << "the game never showed";
+    ASSERT_TRUE(fx::WaitFor([&] { return xsrv::WindowShown(kTitle, display_); }, 15000)) << "the game never showed";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few frames run
     EXPECT_TRUE(EndsAfterTheServerDies(5000)) << "still running 5 s after the display went away";
     TearDown();

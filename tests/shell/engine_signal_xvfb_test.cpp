@@ -32,17 +32,6 @@ constexpr char kGameTitle[] = "signal test game";
 constexpr char kErrCaption[] = "TAVREN Debug Info.";
 constexpr int kEndBoundMs = 20000;
 
-// Whether a window named `title` is on the X server.
-bool WindowShown(const std::string& title) {
-  FILE* p = popen("xwininfo -root -tree 2>/dev/null", "r");
-  if (!p) return false;
-  std::string out;
-  char buf[4096];
-  while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-  pclose(p);
-  return out.find("\"" + title + "\"") != std::string::npos;
-}
-
 using fx::WaitFor;
 
 class EngineSignalXvfb : public fx::GameTest {
@@ -52,10 +41,8 @@ class EngineSignalXvfb : public fx::GameTest {
     // Whatever the engine leaves running becomes this process's child.
     ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     exe_ = dir_.path() + "/tavren";
-    std::error_code ec;
-    std::filesystem::create_hard_link(TEST_BINARY_DIR "/tavren", exe_, ec);
-    if (ec) std::filesystem::copy_file(TEST_BINARY_DIR "/tavren", exe_, ec);
-    ASSERT_FALSE(ec) << ec.message();
+    std::string why;
+    ASSERT_TRUE(fx::PlaceProgram(TEST_BINARY_DIR "/tavren", exe_, &why)) << why;
     game.Cfg().width = 160;
     game.Cfg().height = 120;
     game.Cfg().showFirstFrame = 1;
@@ -109,7 +96,7 @@ class EngineSignalXvfb : public fx::GameTest {
   // tells a hang from a slow end on a loaded machine (a sanitized engine
   // takes seconds there); it is no speed target.
   void EndsOnSignalWhile(const std::string& title, int expectCode) {
-    ASSERT_TRUE(WaitFor([&] { return WindowShown(title); }, 15000)) << title << " never shown";
+    ASSERT_TRUE(WaitFor([&] { return xsrv::WindowShown(title); }, 15000)) << title << " never shown";
     int code = 0;
     ASSERT_TRUE(Terminate(kEndBoundMs, &code)) << "still running " << kEndBoundMs / 1000
                                                << " s after SIGTERM with " << title;
@@ -125,7 +112,7 @@ class EngineSignalXvfb : public fx::GameTest {
     game.Cfg().title = std::string(kGameTitle) + " again";
     Install();
     Start();
-    EXPECT_TRUE(WaitFor([&] { return WindowShown(std::string(kGameTitle) + " again"); }, 15000))
+    EXPECT_TRUE(WaitFor([&] { return xsrv::WindowShown(std::string(kGameTitle) + " again"); }, 15000))
         << "the next start did not run";
     ASSERT_TRUE(Terminate(kEndBoundMs, &code));
     EXPECT_EQ(code, 0);

@@ -1,11 +1,11 @@
 // Single instance with two real processes: a second start of the same
 // executable asks the running copy to the front and ends with 0.
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -13,9 +13,8 @@
 #include "platform/instance.h"
 #include "shell/shell.h"
 #include "shell/startup.h"
+#include "support/process_env.h"
 #include "support/test_env.h"
-
-extern char** environ;
 
 namespace {
 
@@ -27,16 +26,10 @@ constexpr char kRoleVar[] = "TAVREN_TEST_ROLE";
 constexpr int kStartLockBusy = 44;
 
 // Runs this test program again as the second copy; returns its exit code.
-int RunSecondCopy(const char* test = "InstanceChild.SecondCopy", std::string exe = Fs_ExePath()) {
-  std::string filter = std::string("--gtest_filter=") + test;
-  char* argv[] = {exe.data(), filter.data(), nullptr};
-  std::string role = std::string(kRoleVar) + "=second";
-  std::vector<char*> env;
-  for (char** e = environ; *e; ++e) env.push_back(*e);
-  env.push_back(role.data());
-  env.push_back(nullptr);
-  pid_t pid;
-  if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, env.data()) != 0) return -1;
+int RunSecondCopy(const char* test, const std::string& exe) {
+  pid_t pid = fx::SpawnWithEnv({exe, std::string("--gtest_filter=") + test},
+                               {std::string(kRoleVar) + "=second"});
+  if (pid < 0) return -1;
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -98,16 +91,17 @@ TEST(Instance, SecondCopyInTheFolderReachesTheRunningCopy) {
   // instance tests running beside it never meet its locks.
   const std::string folder = std::string(TEST_BINARY_DIR) + "/instance-folder-" + std::to_string(getpid());
   const std::string exe = folder + "/test_shell";
-  ASSERT_EQ(std::system(("mkdir -p '" + folder + "' && (ln -f '" + Fs_ExePath() + "' '" + exe +
-                         "' || cp '" + Fs_ExePath() + "' '" + exe + "')").c_str()),
-            0);
+  std::filesystem::create_directories(folder);
+  std::string why;
+  ASSERT_TRUE(fx::PlaceProgram(Fs_ExePath(), exe, &why)) << why;
   Boot_InitPathsFrom(exe);
   ASSERT_EQ(Boot_TakeInstanceLock(), 1);
   ASSERT_TRUE(Boot_TakeFolderLock());
   EXPECT_FALSE(Boot_PollFrontRequest());
   EXPECT_TRUE(SecondCopyAsksToTheFront("InstanceChild.SecondCopyInTheFolder", exe));
   Boot_ReleaseMutexes();
-  std::system(("rm -rf '" + folder + "'").c_str());
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
 }
 
 TEST(Instance, SecondCopyEndsAndFirstReceivesFrontRequest) {

@@ -1,5 +1,7 @@
 #include "support/process_env.h"
 
+#include <filesystem>
+
 extern char** environ;
 
 namespace fx {
@@ -25,6 +27,14 @@ pid_t SpawnWithEnv(const std::vector<std::string>& args, const std::vector<std::
   pid_t pid = -1;
   if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), env.data()) != 0) return -1;
   return pid;
+}
+
+bool PlaceProgram(const std::string& program, const std::string& path, std::string* why) {
+  std::error_code ec;
+  std::filesystem::create_hard_link(program, path, ec);
+  if (ec) std::filesystem::copy_file(program, path, ec);
+  if (ec && why) *why = ec.message();
+  return !ec;
 }
 
 }  // namespace fx

@@ -17,6 +17,10 @@ namespace fx {
 pid_t SpawnWithEnv(const std::vector<std::string>& args, const std::vector<std::string>& vars,
                    const posix_spawn_file_actions_t* actions = nullptr);
 
+// `program` as `path`: a hard link where the file system allows one, else a
+// copy. False (with the reason in *why) when neither could be made.
+bool PlaceProgram(const std::string& program, const std::string& path, std::string* why);
+
 // Polls `done` every 20 ms for at most `ms`; its last answer.
 template <class F>
 bool WaitFor(F done, int ms) {

@@ -5,6 +5,7 @@
 #pragma once
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -16,11 +17,28 @@
 
 namespace xsrv {
 
+// `tool` on PATH.
+inline bool HaveTool(const char* tool) {
+  return std::system(("command -v " + std::string(tool) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
 // A display to talk to and, when named, `tool` on PATH.
 inline bool HaveDisplay(const char* tool = nullptr) {
   const char* d = std::getenv("DISPLAY");
-  if (!d || !*d) return false;
-  return !tool || std::system(("command -v " + std::string(tool) + " >/dev/null 2>&1").c_str()) == 0;
+  return d && *d && (!tool || HaveTool(tool));
+}
+
+// Whether a window named `title` is on the X server (`display`, or the
+// one of DISPLAY when empty), by xwininfo's list of every window.
+inline bool WindowShown(const std::string& title, const std::string& display = {}) {
+  std::string cmd = "xwininfo" + (display.empty() ? "" : " -display " + display) + " -root -tree 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return false;
+  std::string out;
+  char buf[4096];
+  while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+  pclose(p);
+  return out.find("\"" + title + "\"") != std::string::npos;
 }
 
 // SDL on the X server without a session bus, the pointer in the corner
