@@ -32,8 +32,11 @@ void Layer_ReleaseNodeRecord(ObjNode* node) {
   if (g_GpuDrawLayer == node) g_GpuDrawLayer = nullptr;
   if (!rec) return;
   // Window roots and the message layer point at this node, which goes now,
-  // whether or not other nodes keep the record.
-  if (rec->shown && g_LayerHooks.clearShownRoot) g_LayerHooks.clearShownRoot(node);
+  // whether or not other nodes keep the record. The windows are asked
+  // whatever the shown byte says: the byte belongs to the record, and a
+  // window that moves to another root clears it even while a second window
+  // still shows this one; the drag layer (a leaf) never carries it at all.
+  if (g_LayerHooks.clearShownRoot) g_LayerHooks.clearShownRoot(node);
   if (rec->messageLayer && g_LayerHooks.clearMessageLayer) g_LayerHooks.clearMessageLayer(node);
   auto& s = rec->sharers;
   for (size_t i = 0; i < s.size(); i++)

@@ -1,5 +1,6 @@
 // Process entry: single instance, paths, appended data, then the engine.
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/fs.h"
 #include "platform/msgbox.h"
@@ -71,5 +72,14 @@ int Boot_Main(int argc, char** argv) {
   MsgBox_SetInteractive(true);
   Boot_InstallQuitSignals();
   App_InstallDisplayLossHook();
-  return Boot_Run(argc, argv);
+  int code = Boot_Run(argc, argv);
+  // The shut-down left a thread running with what it uses. Returning from
+  // main would run the static destructors under it (the worker pool's
+  // threads and condition variables among them): std::terminate or a wait
+  // for ever. The output is flushed and the process ends here instead.
+  if (g_ShutdownStuckThreads > 0) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
+  return code;
 }

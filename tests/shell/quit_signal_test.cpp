@@ -1,8 +1,9 @@
-// A quit signal ends a running engine the orderly way: the message loop
-// ends and the shut-down runs, without the close question even where the
-// game asks it, with and without the frame thread.
+// A quit signal (SIGTERM or SIGINT) ends a running engine the orderly way:
+// the message loop ends and the shut-down runs, without the close question
+// even where the game asks it, with and without the frame thread.
 #include <csignal>
 #include <chrono>
+#include <ostream>
 #include <thread>
 
 #include "e2e/engine_game.h"
@@ -19,13 +20,13 @@ class QuitSignal : public EngineGame {
     EngineGame::TearDown();
   }
 
-  void EndsWithoutTheCloseQuestion(uint32_t frameThread) {
+  void EndsWithoutTheCloseQuestion(int signo, uint32_t frameThread) {
     game.Cfg().frameThread = frameThread;
     Idle(Main());
     ASSERT_EQ(Start(), 0);
     g_WindowRecs[0]->closeMode = 1;  // a close would ask "終了します。よろしいですか？"
     Boot_InstallQuitSignals();
-    std::raise(SIGTERM);
+    std::raise(signo);
     EXPECT_EQ(g_ShutdownRequested.load(), 1);
     auto t0 = std::chrono::steady_clock::now();
     Main_MessageLoop();
@@ -59,7 +60,28 @@ TEST_F(QuitSignal, FrameThreadLeavesTheWindowToTheMainThread) {
   EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(QuitSignal, EndsTheLoopWithoutTheCloseQuestion) { EndsWithoutTheCloseQuestion(0); }
-TEST_F(QuitSignal, EndsTheFrameThreadWithoutTheCloseQuestion) { EndsWithoutTheCloseQuestion(1); }
+// Each quit signal, with the frames on the main thread and on the frame
+// thread.
+struct SignalCase {
+  const char* name;
+  int signo;
+  uint32_t frameThread;
+};
+void PrintTo(const SignalCase& c, std::ostream* os) { *os << c.name; }
+const SignalCase kSignalCases[] = {
+    {"TermWithTheLoop", SIGTERM, 0},
+    {"TermWithTheFrameThread", SIGTERM, 1},
+    {"IntWithTheLoop", SIGINT, 0},
+    {"IntWithTheFrameThread", SIGINT, 1},
+};
+
+class QuitSignalEnds : public QuitSignal, public ::testing::WithParamInterface<SignalCase> {};
+
+TEST_P(QuitSignalEnds, WithoutTheCloseQuestion) {
+  EndsWithoutTheCloseQuestion(GetParam().signo, GetParam().frameThread);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, QuitSignalEnds, ::testing::ValuesIn(kSignalCases),
+                         [](const ::testing::TestParamInfo<SignalCase>& i) { return i.param.name; });
 
 }  // namespace

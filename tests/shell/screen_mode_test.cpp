@@ -80,11 +80,22 @@ TEST(ScreenMode, MissingModeShowsTheBoxAndStaysWindowed) {
   WindowRec* rec = MainWindow(800, 600, false);
   ASSERT_NE(rec, nullptr);
   g_WinConfig.resolutionChange = 0;
+  g_TraceLines.clear();
+  TraceFn before = g_TraceHook;
+  g_TraceHook = [](const char* line) { g_TraceLines.push_back(line); };
   EXPECT_EQ(Screen_SetMode(1), 1);
+  g_TraceHook = before;
   EXPECT_EQ(g_FullScreen.load(), 0);
   ASSERT_EQ(g_Boxes.size(), 1u);
-  EXPECT_EQ(Text_SjisToUtf8(g_Boxes[0]),
-            "PC環境が 1920 x 1080 解像度でのフルスクリーンに対応していません。");
+  const char* noMode = "PC環境が 1920 x 1080 解像度でのフルスクリーンに対応していません。";
+  EXPECT_EQ(Text_SjisToUtf8(g_Boxes[0]), noMode);
+  // The box's text goes to the trace too, after the steps that led back to
+  // the window.
+  std::vector<std::string> want;
+  for (const char* t : {"フルスクリーン処理開始します.", "DirectX を使用せずにフルスクリーン切替処理開始します.",
+                        "DirectX を使用せずに通常スクリーン切替処理開始します.", noMode})
+    want.push_back(Text_Utf8ToSjis(t));
+  EXPECT_EQ(g_TraceLines, want);
   EXPECT_TRUE(g_Errors.empty());
   // The window is as before the attempt.
   EXPECT_EQ(g_Screen.screenW, 800);
