@@ -13,9 +13,10 @@ struct BuiltIn {
   const char* utf8;
 };
 
-// Shown by "/info": one line for every library linked into the engine whose
-// licence asks for a credit. Printed through the formatter like every error
-// text, so it holds no bare percent sign.
+// Shown by "/info": a credit for every library linked into the engine whose
+// licence asks for one (libraries under one licence share a line). Printed
+// through the formatter like every error text, so it holds no bare percent
+// sign and stays below the 1024 bytes of the text buffers in Shift-JIS.
 constexpr const char kLicenceText[] =
     "■ライセンスについて\n"
     "\n"
@@ -28,12 +29,13 @@ constexpr const char kLicenceText[] =
     " (IJG ライセンス, 修正 BSD ライセンス)\n"
     "・FreeType: Portions of this software are copyright (C) The FreeType Project "
     "(www.freetype.org). All rights reserved. - FreeType ライセンス\n"
-    "・fontconfig (Keith Packard ほか) - MIT 形式のライセンス\n"
     "・SDL2 (Sam Lantinga ほか) - zlib ライセンス\n"
     "・Ogg Vorbis: libogg, libvorbis (Xiph.Org Foundation) - BSD 形式のライセンス\n"
     "・FFmpeg: libavcodec, libavformat, libavutil, libswscale, libswresample"
     " - LGPL 2.1 以降\n"
-    "・libepoxy (Intel Corporation ほか) - MIT ライセンス\n"
+    "・fontconfig (Keith Packard ほか), libepoxy (Intel Corporation ほか),"
+    " libX11, libXext (X.Org ほか) - MIT 形式のライセンス\n"
+    "・libdbus-1 (Red Hat ほか) - AFL 2.1 または GPL 2 以降\n"
     "\n"
     "これらのライブラリは無保証で提供されています。"
     "各ライセンスの全文はそれぞれの配布物に含まれています。";

@@ -56,7 +56,10 @@ struct FrameSink {
   }
 };
 
-// LZW decode of one frame's sub-blocks into the sink.
+// LZW decode of one frame's sub-blocks into the sink. The frame is whole
+// only when the stream gives every one of its pixels: data that stops early
+// (the file cut short, an early end code, or the block terminator before the
+// end code) fails, so a damaged frame is never shown in part.
 bool DecodeLzw(GifReader& r, FrameSink& out) {
   uint32_t minSize = r.U8();
   if (r.bad || minSize < 1 || minSize > 11) return false;
@@ -72,7 +75,7 @@ bool DecodeLzw(GifReader& r, FrameSink& out) {
       if (blockLeft == 0) {
         blockLeft = r.U8();
         if (r.bad) return false;  // the file ends inside the image data
-        if (blockLeft == 0) return out.pos > 0;  // the data ended without an end code
+        if (blockLeft == 0) return out.pos == out.count;  // no end code: whole only if complete
       }
       acc |= r.U8() << bits;
       bits += 8;
@@ -118,7 +121,7 @@ bool DecodeLzw(GifReader& r, FrameSink& out) {
   // Skip what is left of the sub-blocks after the end code.
   if (blockLeft) r.Skip(blockLeft);
   r.SkipSubBlocks();
-  return !r.bad;
+  return !r.bad && out.pos == out.count;
 }
 
 // Row of the frame where index row y lands.

@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
   go.interlaced = true;
   go.commentBlocks = true;
   seed::PutSelected(dir, "gif", 3, imgfix::WriteGif(23, 11, idx, pal, go));
+  // Image data over many sub-blocks, so their boundaries are in reach.
+  std::vector<uint8_t> many(48 * 40);
+  for (size_t i = 0; i < many.size(); i++) many[i] = uint8_t(i * 37 + i / 48);
+  seed::PutSelected(dir, "gif_blocks", 3, imgfix::WriteGif(48, 40, many, pal));
   seed::PutSelected(dir, "qcg_zlib", 4, imgfix::WriteQcg(p));
   seed::PutSelected(dir, "qcg_raw", 4, imgfix::WriteQcg(p, {.zlib = false}));
   return 0;

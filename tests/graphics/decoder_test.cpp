@@ -137,35 +137,51 @@ TEST_F(DecoderTest, SizeLimitIsEnforcedByEveryDecoder) {
   EXPECT_EQ(-1, Decode(f, kFileTypeQcg, imgfix::WriteQcg(tall, {.zlib = false})));
 }
 
+// Every cut before the last byte fails, for every format: a short LZW stream
+// or a JPEG without its end marker gives no picture.
 TEST_F(DecoderTest, TruncatedFilesFailCleanly) {
   Picture p = imgfix::Pattern(21, 9, true);
   std::vector<uint8_t> idx(21 * 9);
   for (size_t i = 0; i < idx.size(); i++) idx[i] = uint8_t(i % 7);
   std::vector<uint8_t> pal(768, 99);
-  struct File { int type; std::string bytes; bool mayDecode; };
+  struct File { int type; std::string bytes; };
   const File files[] = {
-      {kFileTypePng, imgfix::WritePng(p), false},
-      {kFileTypeQcg, imgfix::WriteQcg(p), false},
-      {kFileTypeQcg, imgfix::WriteQcg(p, {.zlib = false}), false},
-      {kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 32}), false},
-      {kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 4}), false},
-      {kFileTypeGif, imgfix::WriteGif(21, 9, idx, pal), true},  // a short LZW stream still gives pixels
-      {kFileTypeJpg, imgfix::WriteJpeg(p), true},               // a fake end marker finishes it
+      {kFileTypePng, imgfix::WritePng(p)},
+      {kFileTypeQcg, imgfix::WriteQcg(p)},
+      {kFileTypeQcg, imgfix::WriteQcg(p, {.zlib = false})},
+      {kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 32})},
+      {kFileTypeBmp, imgfix::WriteBmp(p, {.bpp = 4})},
+      {kFileTypeGif, imgfix::WriteGif(21, 9, idx, pal)},
+      {kFileTypeJpg, imgfix::WriteJpeg(p)},
   };
   for (const File& f : files)
     for (size_t len = 0; len + 1 < f.bytes.size(); len += 1 + len / 8) {
       Rec r;
       std::string cut = f.bytes.substr(0, len);
-      int result = Decode(r, f.type, cut);
-      if (!f.mayDecode) {
-        EXPECT_EQ(-1, result) << "type " << f.type << " length " << len;
-      }
+      EXPECT_EQ(-1, Decode(r, f.type, cut)) << "type " << f.type << " length " << len;
     }
 }
 
-// One policy for every format: a file cut short fails its decoder with the
-// decoder's own number (once, quit flag 1), and the layer keeps no partial
-// picture: it has no pixels, or every pixel is zero.
+// A damaged file fails its decoder with the decoder's own number (once, quit
+// flag 1), and the layer keeps no partial picture: it has no pixels, or every
+// pixel is zero.
+void ExpectFailsWithoutPicture(const std::string& what, int type, const std::string& bytes,
+                               int32_t err, int32_t err2) {
+  Rec r;
+  g_QuitRequested = 0;
+  ErrCapture errs;
+  EXPECT_EQ(-1, Decode(r, type, bytes)) << what;
+  EXPECT_EQ(1u, errs.Count()) << what;
+  EXPECT_TRUE(errs.First() == err || errs.First() == err2) << what << ": " << errs.First();
+  EXPECT_EQ(1, g_QuitRequested.load()) << what;
+  if (r.r.pixels) {
+    size_t n = size_t(r.r.width) * r.r.height * 4, nonzero = 0;
+    for (size_t i = 0; i < n; i++) nonzero += r.r.pixels[i] != 0;
+    EXPECT_EQ(0u, nonzero) << what << ": a partial picture";
+  }
+}
+
+// One policy for every format: a file cut short fails as above.
 TEST_F(DecoderTest, EveryFormatCutShortFailsWithItsNumberAndNoPartialPicture) {
   Picture p = imgfix::Pattern(21, 9, true);
   std::vector<uint8_t> idx(21 * 9);
@@ -189,20 +205,96 @@ TEST_F(DecoderTest, EveryFormatCutShortFailsWithItsNumberAndNoPartialPicture) {
       // Only the first GIF frame is read: one that is whole without the
       // trailer byte after it is a whole picture.
       if (f.type == kFileTypeGif && len == n - 1) continue;
-      Rec r;
-      g_QuitRequested = 0;
-      ErrCapture errs;
-      EXPECT_EQ(-1, Decode(r, f.type, f.bytes.substr(0, len))) << f.what << " cut at " << len;
-      EXPECT_EQ(1u, errs.Count()) << f.what << " cut at " << len;
-      EXPECT_TRUE(errs.First() == f.err || errs.First() == f.err2)
-          << f.what << " cut at " << len << ": " << errs.First();
-      EXPECT_EQ(1, g_QuitRequested.load()) << f.what << " cut at " << len;
-      if (r.r.pixels) {
-        size_t bytes = size_t(r.r.width) * r.r.height * 4, nonzero = 0;
-        for (size_t i = 0; i < bytes; i++) nonzero += r.r.pixels[i] != 0;
-        EXPECT_EQ(0u, nonzero) << f.what << " cut at " << len << ": a partial picture";
-      }
+      ExpectFailsWithoutPicture(std::string(f.what) + " cut at " + std::to_string(len), f.type,
+                                f.bytes.substr(0, len), f.err, f.err2);
     }
+  }
+}
+
+// A GIF palette picture of many pixels, so that its image data spans many
+// sub-blocks, and the palette its indices map to.
+struct GifPicture {
+  uint32_t w, h;
+  std::vector<uint8_t> idx, pal;
+  GifPicture(uint32_t width, uint32_t height) : w(width), h(height), idx(size_t(w) * h), pal(768) {
+    uint32_t seed = 7;
+    for (auto& i : idx) seed = seed * 1103515245 + 12345, i = uint8_t(seed >> 16);
+    for (size_t i = 0; i < pal.size(); i++) pal[i] = uint8_t(i * 13 + i / 3);
+  }
+  std::string Write(imgfix::GifOptions o = {}) const { return imgfix::WriteGif(w, h, idx, pal, o); }
+  // Every pixel is its index's colour.
+  void Expect(const LayerImage& got, const std::string& what) const {
+    ASSERT_EQ(w, got.width) << what;
+    ASSERT_EQ(h, got.height) << what;
+    size_t wrong = 0;
+    for (uint32_t y = 0; y < h; y++)
+      for (uint32_t x = 0; x < w; x++) {
+        const uint8_t* c = &pal[idx[size_t(y) * w + x] * 3];
+        wrong += GetPx(&got, x, y) != (0xFF000000u | c[0] << 16 | c[1] << 8 | c[2]);
+      }
+    EXPECT_EQ(0u, wrong) << what;
+  }
+};
+
+// A GIF cut exactly where a sub-block begins, or just after its size byte,
+// ends its data at a clean boundary: it still fails, with no partial picture.
+TEST_F(DecoderTest, GifCutAtEverySubBlockBoundaryFails) {
+  GifPicture pic(64, 64);
+  std::vector<size_t> blocks;
+  imgfix::GifOptions o;
+  o.subBlocks = &blocks;
+  const std::string gif = pic.Write(o);
+  ASSERT_GE(blocks.size(), 4u);  // several data sub-blocks and the terminator
+  {
+    Rec whole;
+    ASSERT_EQ(0, Decode(whole, kFileTypeGif, gif));
+    pic.Expect(whole.r, "the whole file");
+  }
+  std::vector<size_t> cuts;
+  for (size_t b : blocks) cuts.push_back(b), cuts.push_back(b + 1);
+  cuts.pop_back();  // past the terminator only the trailer is missing: a whole picture
+  for (size_t len : cuts)
+    ExpectFailsWithoutPicture("cut at " + std::to_string(len), kFileTypeGif, gif.substr(0, len),
+                              100215, 100215);
+}
+
+// Image data that stops before the frame's last pixel fails like a cut file,
+// though the file itself is whole; a stream that gives every pixel decodes,
+// with or without its end code and with bytes after it.
+TEST_F(DecoderTest, GifDataStoppingBeforeTheLastPixelFails) {
+  GifPicture pic(64, 64);
+  const int64_t n = 64 * 64;
+  const struct {
+    const char* what;
+    int64_t stopAfter;
+    bool endCode, interlaced;
+    uint32_t bytesAfterEnd;
+    bool decodes;
+  } cases[] = {
+      {"end code before any pixel", 0, true, false, 0, false},
+      {"end code after half the pixels", n / 2, true, false, 0, false},
+      {"end code one pixel early", n - 1, true, false, 0, false},
+      {"end code early, bytes after it", n / 2, true, false, 600, false},
+      {"end code early, interlaced", n / 3, true, true, 0, false},
+      {"terminator after half the pixels", n / 2, false, false, 0, false},
+      {"terminator one pixel early", n - 1, false, false, 0, false},
+      {"every pixel, then the terminator", -1, false, false, 0, true},
+      {"every pixel, end code, bytes after it", -1, true, false, 600, true},
+      {"every pixel, interlaced", -1, true, true, 0, true},
+  };
+  for (const auto& c : cases) {
+    imgfix::GifOptions o;
+    o.stopAfter = c.stopAfter, o.endCode = c.endCode, o.interlaced = c.interlaced;
+    o.bytesAfterEnd = c.bytesAfterEnd;
+    if (!c.decodes) {
+      ExpectFailsWithoutPicture(c.what, kFileTypeGif, pic.Write(o), 100215, 100215);
+      continue;
+    }
+    Rec r;
+    ErrCapture errs;
+    ASSERT_EQ(0, Decode(r, kFileTypeGif, pic.Write(o))) << c.what;
+    EXPECT_TRUE(errs.Empty()) << c.what;
+    pic.Expect(r.r, c.what);
   }
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "shell/shell.h"
@@ -88,6 +90,62 @@ TEST(ErrLicence, NamesEveryCreditedLibrary) {
                           "libepoxy"})
     EXPECT_NE(text.find(lib), std::string::npos) << lib;
   EXPECT_EQ(text.rfind("■ライセンスについて", 0), 0u);
+}
+
+// Every library the build links into the engine (its file name without
+// "lib" and suffix) has its credit in the notice. A library linked later
+// that is missing from this table fails here until its credit is written.
+TEST(ErrLicence, CreditsEveryLibraryTheBuildLinks) {
+  struct Credit { const char* library; std::vector<const char*> names; };
+  const Credit credits[] = {
+      {"z", {"zlib"}},
+      {"png", {"libpng"}},
+      {"jpeg", {"libjpeg", "Independent JPEG Group"}},
+      {"SDL2", {"SDL2"}},
+      {"X11", {"libX11", "X.Org", "MIT"}},
+      {"Xext", {"libXext", "X.Org", "MIT"}},
+      {"dbus-1", {"libdbus-1", "AFL 2.1", "GPL 2"}},
+      {"epoxy", {"libepoxy"}},
+      {"freetype", {"FreeType"}},
+      {"fontconfig", {"fontconfig"}},
+      {"vorbisfile", {"libvorbis", "libogg"}},
+      {"avcodec", {"FFmpeg", "libavcodec", "LGPL"}},
+      {"avutil", {"FFmpeg", "libavutil", "LGPL"}},
+      {"avformat", {"FFmpeg", "libavformat", "LGPL"}},
+      {"swscale", {"FFmpeg", "libswscale", "LGPL"}},
+      {"swresample", {"FFmpeg", "libswresample", "LGPL"}},
+      {"dl", {}},  // part of the C library
+      {"pthread", {}},
+  };
+  const std::string text = Text_SjisToUtf8(Err_GetText(100000));
+  const std::string linked = ENGINE_LINKED_LIBS;
+  ASSERT_FALSE(linked.empty());
+  size_t checked = 0;
+  for (size_t at = 0; at <= linked.size();) {
+    size_t comma = std::min(linked.find(',', at), linked.size());
+    const std::string lib = linked.substr(at, comma - at);
+    at = comma + 1;
+    const Credit* c = nullptr;
+    for (const Credit& k : credits)
+      if (lib == k.library) c = &k;
+    if (!c) {
+      ADD_FAILURE() << "the engine links " << lib << ", which the notice does not credit";
+      continue;
+    }
+    for (const char* name : c->names) EXPECT_NE(text.find(name), std::string::npos) << lib << ": " << name;
+    checked++;
+  }
+  EXPECT_GE(checked, 15u);  // the libraries of the build as it stands
+}
+
+// "/info" shows the notice through the error formatter: all of it fits the
+// text buffers, down to its last sentence.
+TEST(ErrLicence, IsShownWhole) {
+  const char* notice = Err_GetText(100000);
+  EXPECT_LT(std::strlen(notice), kErrTextBufferSize);
+  const std::string shown = Fmt(Err_FormatPlain(100000, 0));
+  EXPECT_EQ(std::strlen(notice), shown.size());
+  EXPECT_TRUE(shown == notice);
 }
 
 }  // namespace

@@ -179,17 +179,21 @@ std::string WriteGif(uint32_t w, uint32_t h, const std::vector<uint8_t>& indices
       order = indices;
     }
     put(clear);
-    for (size_t i = 0; i < order.size(); i++) {
+    size_t pixels = o.stopAfter >= 0 ? std::min(order.size(), size_t(o.stopAfter)) : order.size();
+    for (size_t i = 0; i < pixels; i++) {
       if (i && i % 254 == 0) put(clear);
       put(order[i]);
     }
-    put(end);
+    if (o.endCode) put(end);
     if (bits) codes += char(acc & 255);
+    if (o.endCode) codes.append(o.bytesAfterEnd, char(0x5A));
     for (size_t i = 0; i < codes.size(); i += 255) {
       size_t n = std::min<size_t>(255, codes.size() - i);
+      if (frame == 0 && o.subBlocks) o.subBlocks->push_back(s.size());
       s += char(n);
       s += codes.substr(i, n);
     }
+    if (frame == 0 && o.subBlocks) o.subBlocks->push_back(s.size());
     s += '\0';
   }
   s += char(0x3B);

@@ -49,6 +49,14 @@ struct GifOptions {
   uint32_t left = 0, top = 0;
   bool commentBlocks = false;  // a comment of several sub-blocks first
   int frames = 1;              // further frames repeat the first
+  // Damaged image data (every frame): the codes stop after this many pixels,
+  // with an end code or, without `endCode`, with the block terminator alone.
+  int64_t stopAfter = -1;      // -1: every pixel
+  bool endCode = true;
+  uint32_t bytesAfterEnd = 0;  // filler bytes in the sub-blocks after the end code
+  // Receives the offsets of the first frame's sub-block size bytes, its
+  // terminator last.
+  std::vector<size_t>* subBlocks = nullptr;
 };
 // Palette picture: `indices` (width * height) into `palette` (RGB triplets,
 // up to 256). Written with an LZW stream of clear codes that never grows the
