@@ -63,13 +63,19 @@ WindowRec* Window(int32_t index, int32_t lw, int32_t lh, int32_t cw, int32_t ch,
   return rec;
 }
 
+// Each case counts only the boxes it caused.
+class Present : public ::testing::Test {
+ protected:
+  void SetUp() override { g_BoxCount = 0; }
+};
+
 std::vector<uint32_t> Shown(WindowRec* rec, int32_t* w, int32_t* h) {
   std::vector<uint32_t> px;
   EXPECT_TRUE(PlatPresent_ReadBack(rec->handle, &px, w, h));
   return px;
 }
 
-TEST(Present, SameSizeIsShownOneToOne) {
+TEST_F(Present, SameSizeIsShownOneToOne) {
   WindowRec* rec = Window(0, 64, 48, 64, 48);
   ASSERT_NE(rec, nullptr);
   Root root(64, 48);
@@ -84,7 +90,7 @@ TEST(Present, SameSizeIsShownOneToOne) {
     for (int32_t x = 0; x < 64; x += 5) ASSERT_EQ(Rgb(px[y * 64 + x]), root.At(x, y)) << x << "," << y;
 }
 
-TEST(Present, OffscreenDriverShowsTheFrameToo) {
+TEST_F(Present, OffscreenDriverShowsTheFrameToo) {
   WindowRec* rec = Window(0, 24, 16, 24, 16, "offscreen");
   if (!rec) GTEST_SKIP() << "SDL offscreen driver not available";
   Root root(24, 16);
@@ -96,7 +102,7 @@ TEST(Present, OffscreenDriverShowsTheFrameToo) {
   EXPECT_EQ(Rgb(px[7 * 24 + 13]), root.At(13, 7));
 }
 
-TEST(Present, ScaledWindowShowsTheScalerOutput) {
+TEST_F(Present, ScaledWindowShowsTheScalerOutput) {
   for (uint8_t filtered : {uint8_t{1}, uint8_t{0}}) {
     WindowRec* rec = Window(0, 64, 48, 100, 75);
     ASSERT_NE(rec, nullptr);
@@ -118,7 +124,7 @@ TEST(Present, ScaledWindowShowsTheScalerOutput) {
   }
 }
 
-TEST(Present, FullScreenIsLetterBoxed) {
+TEST_F(Present, FullScreenIsLetterBoxed) {
   WindowRec* rec = Window(0, 80, 60, 192, 108);
   ASSERT_NE(rec, nullptr);
   g_FullScreen = 1;
@@ -147,7 +153,7 @@ TEST(Present, FullScreenIsLetterBoxed) {
   }
 }
 
-TEST(Present, FullScreenWithoutFitCentresTheFrame) {
+TEST_F(Present, FullScreenWithoutFitCentresTheFrame) {
   WindowRec* rec = Window(0, 40, 30, 100, 50);
   ASSERT_NE(rec, nullptr);
   g_FullScreen = 1;
@@ -166,7 +172,7 @@ TEST(Present, FullScreenWithoutFitCentresTheFrame) {
   EXPECT_EQ(Rgb(px[5 * 100 + 50]), 0u);
 }
 
-TEST(Present, HiddenRootPaintsBlackOnce) {
+TEST_F(Present, HiddenRootPaintsBlackOnce) {
   WindowRec* rec = Window(0, 32, 32, 32, 32);
   ASSERT_NE(rec, nullptr);
   Root root(32, 32);
@@ -185,7 +191,7 @@ TEST(Present, HiddenRootPaintsBlackOnce) {
   EXPECT_EQ(Rgb(Shown(rec, &w, &h)[5 * 32 + 20]), 0xFFFFFFu);
 }
 
-TEST(Present, UnchangedRootIsNotPresentedAgain) {
+TEST_F(Present, UnchangedRootIsNotPresentedAgain) {
   WindowRec* rec = Window(0, 16, 16, 16, 16);
   ASSERT_NE(rec, nullptr);
   Root root(16, 16);
@@ -195,7 +201,7 @@ TEST(Present, UnchangedRootIsNotPresentedAgain) {
   EXPECT_EQ(rec->presented, 0);
 }
 
-TEST(Present, SubWindowIsShownOneToOneAtTheRootPosition) {
+TEST_F(Present, SubWindowIsShownOneToOneAtTheRootPosition) {
   ASSERT_NE(Window(0, 16, 16, 16, 16), nullptr);
   WindowRec* sub = Window(1, 50, 40, 50, 40);
   ASSERT_NE(sub, nullptr);
@@ -212,7 +218,7 @@ TEST(Present, SubWindowIsShownOneToOneAtTheRootPosition) {
   EXPECT_EQ(Rgb(px[0]), 0u);
 }
 
-TEST(Present, NoBufferAfterAFailedAllocationShowsNothing) {
+TEST_F(Present, NoBufferAfterAFailedAllocationShowsNothing) {
   WindowRec* rec = Window(0, 32, 32, 64, 64);
   ASSERT_NE(rec, nullptr);
   Screen_RequestBuffer(9000, 64);  // too wide: no buffer at all
@@ -227,7 +233,7 @@ TEST(Present, NoBufferAfterAFailedAllocationShowsNothing) {
 
 namespace {
 
-TEST(Present, AFrameArrivingAfterTheWindowWentIsDropped) {
+TEST_F(Present, AFrameArrivingAfterTheWindowWentIsDropped) {
   WindowRec* rec = Window(0, 16, 16, 16, 16);
   ASSERT_NE(rec, nullptr);
   PlatWindow* old = rec->handle;
@@ -247,7 +253,7 @@ namespace {
 
 // Resizes on the main thread while another thread presents scaled frames:
 // the buffer is only ever re-allocated by the presenting thread.
-TEST(Present, ResizeWhilePresentingOnAnotherThread) {
+TEST_F(Present, ResizeWhilePresentingOnAnotherThread) {
   WindowRec* rec = Window(0, 64, 48, 128, 96);
   ASSERT_NE(rec, nullptr);
   Plat_SetWndProc(Win_Proc);

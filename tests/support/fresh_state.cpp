@@ -31,6 +31,7 @@
 #include "platform/msgbox.h"
 #include "platform/window.h"
 #include "render/gpu.h"
+#include "render/gpu_internal.h"
 #include "render/render.h"
 #include "shell/frame.h"
 #include "shell/link.h"
@@ -200,6 +201,11 @@ void KeepAll() {
   // Graphics: the redraw requests and the GPU frame's target.
   Keep(g_FullRedraw);
   Keep(g_GpuDrawLayer);
+  // What the GPU device does once per run: the capability check, the list
+  // of display modes and the box about a transfer layer of the wrong size.
+  Keep(g_GpuDevice.capsChecked);
+  Keep(g_GpuDevice.modesListed);
+  Keep(g_GpuDevice.sizeMismatchShown);
   // Windows, screen modes, the frame driver and presentation.
   Keep(g_WinConfig);
   Keep(g_FullScreen);
