@@ -15,8 +15,9 @@
 void Sys_ReadCaps();
 
 // ---- Process entry (boot_*.cpp) -----------------------------------------
-// Entry of the process (main.cpp): returns the exit code. Turns on-screen
-// message boxes on and runs Boot_Run.
+// Entry of the process (main.cpp): turns on-screen message boxes on, runs
+// Boot_Run and returns its exit code; when the shut-down left a thread
+// running it ends the process itself (flushed, without static destructors).
 int Boot_Main(int argc, char** argv);
 // SIGTERM and SIGINT set the sticky shut-down flag (and the quit byte): the
 // engine ends the orderly way, without the close question. Boot_Main calls it.
