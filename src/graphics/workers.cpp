@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 #include "graphics/graphics.h"
@@ -127,9 +126,8 @@ int Gfx_StartWorkers(int count) {
   for (int i = 0; i < count; i++) {
     g_Workers[i].job.index = i;
     g_Workers[i].pending = false;
-    try {
-      g_Workers[i].thread = std::thread(WorkerMain, &g_Workers[i], i);
-    } catch (const std::system_error&) {
+    Worker* w = &g_Workers[i];
+    if (!g_PlatThreadStart(&w->thread, [w, i] { WorkerMain(w, i); })) {
       // The workers already running serve the pool; the caller decides
       // whether a smaller pool may go on.
       g_Running = i;

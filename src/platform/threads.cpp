@@ -3,6 +3,25 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <exception>
+
+namespace {
+
+// std::thread reports a refused thread (or its state's allocation) by
+// throwing; the engine's callers want a result.
+bool StartThread(std::thread* out, std::function<void()> body) {
+  try {
+    *out = std::thread(std::move(body));
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+PlatThreadStartFn g_PlatThreadStart = StartThread;
+
 bool Plat_PinCurrentThread(int index) {
   if (index < 0) return false;
   cpu_set_t allowed;

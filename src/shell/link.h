@@ -49,7 +49,7 @@ extern CompilerLinkSettings g_CompilerLink;
 // succeeded (the data folder is then the current folder and g_DataDir); 1
 // when the compiler is missing, cannot be started, ends early, hangs,
 // reports failure or hands over a malformed data area; -1 when the shared
-// memory cannot be set up.
+// memory cannot be set up or the engine's tables cannot be made (100010).
 int Compiler_Run();
 
 // The engine form of a host folder: Shift-JIS, '\' separators, lower-cased,

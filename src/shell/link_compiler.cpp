@@ -97,8 +97,10 @@ int Compiler_Run() {
     return 1;
   }
   Clock_SleepMs(10);
-  // The engine's tables are built while the compiler works.
-  Sys_InitTables();
+  // The engine's tables are built while the compiler works. Tables that
+  // cannot be made stop the start here: they reported 100010, and the
+  // compiler is stopped as `child` goes.
+  if (Sys_InitTables() != 0) return -1;
 
   int ready = WaitFor(child, [&] { return PlatShared_Load32(b + kLinkCompilerReady) == 1; });
   if (ready <= 0) {

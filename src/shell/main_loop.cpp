@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/events.h"
+#include "platform/threads.h"
 #include "platform/window.h"
 #include "platform/x11_errors.h"
 #include "shell/frame.h"
@@ -103,9 +104,7 @@ int Thread_StartFrameThread() {
   if (!g_FrameThreadMode || g_FrameThread.joinable()) return 0;
   SetFrameThreadState(kThreadRunning);
   g_WndFrameThreadRunning = 1;
-  try {
-    g_FrameThread = std::thread(App_FrameThreadMain);
-  } catch (...) {
+  if (!g_PlatThreadStart(&g_FrameThread, App_FrameThreadMain)) {
     SetFrameThreadState(kThreadNeverStarted);
     g_WndFrameThreadRunning = 0;
     Err_Show(100010, 1);

@@ -11,12 +11,15 @@
 #include <string>
 
 #include "base/base.h"
+#include "fail_alloc.h"
 #include "files/files.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
 #include "shell/link.h"
+#include "shell/startup.h"
 #include "support/err_capture.h"
 #include "support/test_env.h"
+#include "text/text.h"
 
 namespace {
 
@@ -169,6 +172,26 @@ TEST_F(CompilerLink, BlockThatCannotBeMadeShowsTheCommunicationBox) {
   EXPECT_EQ(Run("ok"), -1);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0], "TAVRENコンパイラとデータ通信が出来ませんでした。");
+}
+
+// The tables are built while the compiler works; tables that cannot be
+// made (no message record) stop the link with their one report, and the
+// compiler's files are not taken.
+TEST_F(CompilerLink, TablesThatCannotBeMadeStopTheLink) {
+  Sys_ForgetTables();
+  delete g_MsgCurrent;
+  g_MsgCurrent = nullptr;
+  g_FailNothrowSize = sizeof(MessageRec);
+  ErrCapture log;
+  int r = Run("ok");
+  g_FailNothrowSize = 0;
+  EXPECT_EQ(r, -1);
+  EXPECT_EQ(log.Numbers(), std::vector<int32_t>{100010});
+  EXPECT_TRUE(g_CompiledFiles.entries.empty());
+  EXPECT_EQ(fs::current_path(), fs::path(dir_.path()));
+  EXPECT_TRUE(g_DataDir.empty());
+  // The tables as the other cases find them.
+  EXPECT_EQ(Sys_InitTables(), 0);
 }
 
 TEST(LinkFolder, EngineFormOfAHostFolder) {

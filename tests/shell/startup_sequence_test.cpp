@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "e2e/engine_game.h"
+#include "fail_alloc.h"
 #include "graphics/blend.h"
 #include "platform/text.h"
+#include "platform/threads.h"
 #include "support/err_capture.h"
 #include "text/text.h"
 #include "vm/cmd_schema.h"
@@ -13,31 +15,40 @@ using namespace e2e;
 
 extern uint8_t g_CmdFlags[128];
 
-// Allocations of exactly this size made with the non-throwing new fail, so
-// a test can take one record's allocation away (0: none fails).
-std::atomic<size_t> g_FailNothrowSize{0};
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  if (n == g_FailNothrowSize) return nullptr;
-  try {
-    return ::operator new(n);
-  } catch (...) {
-    return nullptr;
-  }
-}
-
 namespace {
 
 std::vector<std::string> g_Trace;
 void Record(const char* step) { g_Trace.push_back(step); }
 
-// Desktop of the fake capability step.
+// Desktop and worker count of the fake capability step.
 int32_t g_FakeDesktopW = 0, g_FakeDesktopH = 0;
 uint8_t g_FakeOs = 255;
+uint8_t g_FakeWorkers = 0;
 int FakeCaps() {
   Sys_ReadCaps();
   g_OsVersionCode = g_FakeOs;
   if (g_FakeDesktopW) g_DesktopMetrics.width = g_FakeDesktopW, g_DesktopMetrics.height = g_FakeDesktopH;
+  if (g_FakeWorkers) g_WorkerCount = g_FakeWorkers;
   return 0;
+}
+
+// Threads started during the step named here are refused from the
+// `g_RefuseThreadFrom`-th on (0: the first), as a system out of threads
+// would refuse them; threads of other steps start as usual.
+const char* g_RefuseThreadAt = nullptr;
+int g_RefuseThreadFrom = 0;
+bool RefusingThreadStart(std::thread* out, std::function<void()> body) {
+  static int s_seen = 0;
+  if (g_RefuseThreadAt && !g_Trace.empty() && g_Trace.back() == g_RefuseThreadAt &&
+      s_seen++ >= g_RefuseThreadFrom)
+    return false;
+  *out = std::thread(std::move(body));
+  return true;
+}
+void RefuseThreadsAt(const char* step, int from = 0) {
+  g_RefuseThreadAt = step;
+  g_RefuseThreadFrom = from;
+  g_PlatThreadStart = RefusingThreadStart;
 }
 
 class StartupSeq : public EngineGame {
@@ -60,6 +71,7 @@ class StartupSeq : public EngineGame {
 
  public:
   std::string dropFile;  // a game file left out of the pack
+  void UseFrameThread() { game.Cfg().frameThread = 1; }
 };
 
 TEST_F(StartupSeq, RunsEveryStepInOrder) {
@@ -129,6 +141,33 @@ TEST_F(StartupSeq, FailuresStopAtTheirStep) {
          Obj_RegisterRootMaker(kTreeMenu, [](ObjTreeRoot&) { return int32_t(1); });
        },
        -1, "roots", nullptr, 100010},
+      // Window 0's root layer "W0" cannot be made: its record is refused
+      // once the layer tree's own root holds one.
+      {"no root layer W0",
+       [](StartupSeq*) {
+         g_FailNothrowWhen = [](size_t n) {
+           const ObjNode* root = g_TreeRoots[kTreeLayer].root;
+           return n == sizeof(LayerImage) && !g_Trace.empty() && g_Trace.back() == "roots" &&
+                  root && root->record;
+         };
+       },
+       -1, "roots", nullptr, 100010},
+      // The system gives no thread for the pixel workers: none, or only the
+      // first of two (the pool then holds one worker until the shut-down).
+      {"no worker thread", [](StartupSeq*) { RefuseThreadsAt("workers"); }, -1, "workers",
+       nullptr, 100010},
+      {"second worker thread refused",
+       [](StartupSeq*) {
+         g_FakeWorkers = 2;
+         RefuseThreadsAt("workers", 1);
+       },
+       -1, "workers", nullptr, 100010},
+      {"no frame thread",
+       [](StartupSeq* t) {
+         t->UseFrameThread();
+         RefuseThreadsAt("framethread");
+       },
+       -1, "framethread", nullptr, 100010},
   };
   int which = 0;
   if (const char* e = std::getenv("STARTUP_CASE")) which = std::atoi(e);
@@ -153,6 +192,7 @@ TEST_F(StartupSeq, FailuresStopAtTheirStep) {
           ErrCapture errs;
           int r = Sys_Startup();
           g_FailNothrowSize = 0;
+          g_FailNothrowWhen = nullptr;
           bool ok = r == c.result && !g_Trace.empty() && g_Trace.back() == c.lastStep &&
                     (!c.box || BoxSaid(c.box)) && (!c.err || errs.Has(c.err));
           if (c.result == 1) ok = ok && g_QuitRequested == 1;  // App_RequestQuit ran
