@@ -29,7 +29,9 @@ void Init() {
   static bool done = [] {
     Pix_InitOps(1, 1);
     Blend_InitTables();
-    for (int i = 0; i < 256; i++) g_MaskWeights[i] = i + 1;
+    // Weight m + 1: a soft mask at its middle level, built as the
+    // compositor builds it for a layer.
+    Comp_BuildMaskWeights(128, 2, 256);
     return true;
   }();
   (void)done;
