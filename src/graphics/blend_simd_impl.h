@@ -224,6 +224,9 @@ static void MaskKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int leve
   size_t i = 0;
   WithMaskWeights([&](const auto& weightsOf) {
     for (; i + kBytes <= n; i += kBytes) {
+      PrefetchAhead(m + i);
+      PrefetchAhead(s + i);
+      PrefetchAhead(d + i);
       V w = weightsOf(m + i);
       V live = VOP(cmpgt_epi32)(w, one32);
       if (NoLane(live)) continue;
@@ -251,6 +254,9 @@ static void MaskAlphaKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int
   size_t i = 0;
   WithMaskWeights([&](const auto& weightsOf) {
     for (; i + kBytes <= n; i += kBytes) {
+      PrefetchAhead(m + i);
+      PrefetchAhead(s + i);
+      PrefetchAhead(d + i);
       V w = weightsOf(m + i);
       V live = VOP(cmpgt_epi32)(w, one32);
       if (NoLane(live)) continue;
