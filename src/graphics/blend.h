@@ -17,9 +17,13 @@ extern uint8_t Blend_AddClamp[511];   // min(i, 255)
 extern uint8_t Blend_SubClamp[511];   // max(i - 255, 0)
 // f(s, d) of modes 3..18, indexed [mode - 3][s * 256 + d].
 extern uint8_t Blend_ModeLuts[16][65536];
-// Mask weights by mask byte; rebuilt by the compositor before each masked
-// layer while no worker runs. A weight of 1 or less leaves a pixel.
-extern int32_t g_MaskWeights[256];
+// Mask weights by mask byte (read-only: Blend_SetMaskWeights writes them);
+// rebuilt by the compositor before each masked layer while no worker runs.
+// A weight of 1 or less leaves a pixel.
+extern const int32_t (&g_MaskWeights)[256];
+// Installs 256 weights; `rule` is their closed form (g_MaskWeightRule), or
+// null when they have none and the rows must look each one up.
+void Blend_SetMaskWeights(const int32_t* weights, const MaskWeightRule* rule = nullptr);
 
 enum BlendKind : int { kBlendPlain = 0, kBlendAlpha = 1, kBlendMask = 2, kBlendMaskAlpha = 3 };
 // Entry kind * 40 + mode * 2 + variant; variant 1 = opacity 256. Mode 19 (no

@@ -1,7 +1,8 @@
 // Vector rows of the blend modes for every kind, written once over the
 // width-specific helpers of pixel_simd_impl.h and three more that the
-// including file defines: MaskWeightsOf (the g_MaskWeights entry of each
-// pixel's mask byte, one 32-bit lane per pixel), TableModeBytes<mode,
+// including file defines: WithMaskWeights (runs a block loop with a source
+// of the g_MaskWeights entry of each pixel's mask byte, one 32-bit lane per
+// pixel), TableModeBytes<mode,
 // channels> (the value of a table mode for the first 3 or all 4 bytes of
 // each pixel, the others 0, byte for byte the entry of the mode's table at
 // s * 256 + d) and kEveryLane (the byte-mask value of a vector whose lanes
@@ -221,20 +222,25 @@ static void MaskKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int leve
   const SplitConsts k;
   const V one32 = Set1_32(1), full32 = Set1_32(256);
   size_t i = 0;
-  for (; i + kBytes <= n; i += kBytes) {
-    V w = MaskWeightsOf(m + i);
-    V live = VOP(cmpgt_epi32)(w, one32);
-    if (NoLane(live)) continue;
-    V dv = Load(d + i), sv = Load(s + i);
-    if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
-      Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
-      continue;
+  WithMaskWeights([&](const auto& weightsOf) {
+    for (; i + kBytes <= n; i += kBytes) {
+      PrefetchAhead(m + i);
+      PrefetchAhead(s + i);
+      PrefetchAhead(d + i);
+      V w = weightsOf(m + i);
+      V live = VOP(cmpgt_epi32)(w, one32);
+      if (NoLane(live)) continue;
+      V dv = Load(d + i), sv = Load(s + i);
+      if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
+        Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
+        continue;
+      }
+      w = And(w, live);
+      V fE, fO;
+      ModeSplit<kMode, true>(sv, dv, k, fE, fO);
+      Store(d + i, StepBy(dv, fE, fO, Or(w, VOP(slli_epi32)(w, 16)), w, k));
     }
-    w = And(w, live);
-    V fE, fO;
-    ModeSplit<kMode, true>(sv, dv, k, fE, fO);
-    Store(d + i, StepBy(dv, fE, fO, Or(w, VOP(slli_epi32)(w, 16)), w, k));
-  }
+  });
   if (i < n) Blend_ScalarRows[BlendEntry(2, kMode, kVariant)].mask(d + i, s + i, m + i, level, gradient, n - i);
 }
 
@@ -246,25 +252,30 @@ static void MaskAlphaKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int
   const SplitConsts k;
   const V one32 = Set1_32(1), full32 = Set1_32(65536), half32 = Set1_32(32767);
   size_t i = 0;
-  for (; i + kBytes <= n; i += kBytes) {
-    V w = MaskWeightsOf(m + i);
-    V live = VOP(cmpgt_epi32)(w, one32);
-    if (NoLane(live)) continue;
-    V dv = Load(d + i), sv = Load(s + i);
-    // Both factors fit the low 16 bits of their lane: one multiply-add
-    // gives the 32-bit product.
-    V wide = VOP(madd_epi16)(And(w, live), VOP(add_epi32)(VOP(srli_epi32)(sv, 24), one32));
-    if (EveryLane(VOP(cmpeq_epi32)(wide, full32))) {
-      Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
-      continue;
+  WithMaskWeights([&](const auto& weightsOf) {
+    for (; i + kBytes <= n; i += kBytes) {
+      PrefetchAhead(m + i);
+      PrefetchAhead(s + i);
+      PrefetchAhead(d + i);
+      V w = weightsOf(m + i);
+      V live = VOP(cmpgt_epi32)(w, one32);
+      if (NoLane(live)) continue;
+      V dv = Load(d + i), sv = Load(s + i);
+      // Both factors fit the low 16 bits of their lane: one multiply-add
+      // gives the 32-bit product.
+      V wide = VOP(madd_epi16)(And(w, live), VOP(add_epi32)(VOP(srli_epi32)(sv, 24), one32));
+      if (EveryLane(VOP(cmpeq_epi32)(wide, full32))) {
+        Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
+        continue;
+      }
+      V lowBits = And(wide, k.lowLane);
+      V carry = VOP(cmpgt_epi32)(wide, half32);
+      V fE, fO;
+      ModeSplit<kMode, true>(sv, dv, k, fE, fO);
+      Store(d + i, StepWide(dv, fE, fO, Or(lowBits, VOP(slli_epi32)(lowBits, 16)), lowBits, carry,
+                            And(carry, k.lowLane), k));
     }
-    V lowBits = And(wide, k.lowLane);
-    V carry = VOP(cmpgt_epi32)(wide, half32);
-    V fE, fO;
-    ModeSplit<kMode, true>(sv, dv, k, fE, fO);
-    Store(d + i, StepWide(dv, fE, fO, Or(lowBits, VOP(slli_epi32)(lowBits, 16)), lowBits, carry,
-                          And(carry, k.lowLane), k));
-  }
+  });
   if (i < n)
     Blend_ScalarRows[BlendEntry(3, kMode, kVariant)].mask(d + i, s + i, m + i, level, gradient, n - i);
 }

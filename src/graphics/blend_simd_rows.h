@@ -22,7 +22,20 @@ constexpr int kBlendRowCount = kBlendKindCount * 40;
 
 // Tables the vector rows read (blend.h explains them).
 extern uint8_t Blend_ModeLuts[16][65536];
-extern int32_t g_MaskWeights[256];
+extern const int32_t (&g_MaskWeights)[256];
+
+// The closed form of a mask weight table built from a layer's mask level,
+// gradient and opacity, for the vector rows that compute each pixel's weight
+// instead of looking it up: with x = ((m * slope) >> 1) + offset clamped to
+// 0..255, the weight is ((x + 1) * opacity) >> 8. It gives the table's
+// weight wherever that is above 1, and 1 or less wherever the table's is
+// (either leaves the pixel). `set` is false while the table came from
+// anywhere else.
+struct MaskWeightRule {
+  bool set;
+  int32_t slope, offset, opacity;
+};
+extern MaskWeightRule g_MaskWeightRule;
 
 // The scalar rows of every entry, filled before any vector table: the vector
 // rows hand the pixels after their last whole block to them, so a pixel's

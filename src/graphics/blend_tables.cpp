@@ -1,5 +1,6 @@
 // Blend lookup tables and the per-channel formulas of the 19 blend modes.
 #include <cmath>
+#include <cstring>
 
 #include "graphics/blend.h"
 
@@ -8,7 +9,17 @@ uint16_t Blend_RecipTable[256][256];
 uint8_t Blend_AddClamp[511];
 uint8_t Blend_SubClamp[511];
 uint8_t Blend_ModeLuts[16][65536];
-int32_t g_MaskWeights[256];
+namespace {
+int32_t g_MaskWeightTable[256];
+}
+const int32_t (&g_MaskWeights)[256] = g_MaskWeightTable;
+MaskWeightRule g_MaskWeightRule = {false, 0, 0, 0};
+
+void Blend_SetMaskWeights(const int32_t* weights, const MaskWeightRule* rule) {
+  std::memcpy(g_MaskWeightTable, weights, sizeof g_MaskWeightTable);
+  g_MaskWeightRule = rule ? *rule : MaskWeightRule{false, 0, 0, 0};
+  g_MaskWeightRule.set = rule != nullptr;
+}
 
 namespace {
 

@@ -92,16 +92,23 @@ void Comp_BuildMaskWeights(int level, int gradient, int opacity) {
   int32_t L = int16_t(level), g = int16_t(gradient);
   // The rows take weights of 0..256 only: an unchecked opacity is clamped.
   opacity = opacity < 0 ? 0 : opacity > kOpacityFull ? kOpacityFull : opacity;
+  int32_t offset = (g >> 1) * L - 128 * g + L;
+  int32_t weights[256];
   for (int i = 0; i < 256; i++) {
     int32_t w;
     if (g != 256) {
-      w = ((i * g) >> 1) + (g >> 1) * L - 128 * g + L;
+      w = ((i * g) >> 1) + offset;
       w = (w > 255 ? 255 : w) + 1;
     } else {
       w = i >= 256 - L ? 256 : 0;
     }
-    g_MaskWeights[i] = (w * opacity) >> 8;
+    weights[i] = (w * opacity) >> 8;
   }
+  // A hard edge in the rule's form: a slope of 256 per mask step puts every
+  // byte below 256 - L under 0 and every other at 255 or more.
+  MaskWeightRule rule = {true, g, offset, opacity};
+  if (g == 256) rule.slope = 512, rule.offset = 255 - 256 * (256 - L);
+  Blend_SetMaskWeights(weights, &rule);
 }
 
 void Comp_MergeDirtyBox(ObjNode* node) {

@@ -144,8 +144,9 @@ static void AlphaRow(uint8_t* d, const uint8_t* s, int op, size_t n) {
 static inline bool NoLane(V m) { return VOP(movemask_epi8)(m) == 0; }
 static inline bool EveryLane(V m) { return unsigned(VOP(movemask_epi8)(m)) == kEveryLane; }
 
-// Slot 7: per-pixel weights from g_MaskWeights (MaskWeightsOf, one 32-bit
-// lane per pixel, defined by the including file); weights of 1 or less
+// Slot 7: per-pixel weights from g_MaskWeights (the weight source of
+// WithMaskWeights, one 32-bit lane per pixel, defined by the including
+// file); weights of 1 or less
 // become 0, so that (d * 256 + 255) >> 8 leaves the pixel as it is. The
 // bytes are split by position as in AlphaStep; the alpha lane's weight is 0.
 // d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
@@ -156,25 +157,27 @@ static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, s
   const V one32 = Set1_32(1), full32 = Set1_32(256);
   const V alpha = Set1_32(int(0xFF000000u));
   size_t i = 0;
-  for (; i + kBytes <= n; i += kBytes) {
-    V w = MaskWeightsOf(m + i);
-    V live = VOP(cmpgt_epi32)(w, one32);
-    if (NoLane(live)) continue;
-    V dv = Load(d + i), sv = Load(s + i);
-    if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
-      Store(d + i, Or(And(dv, alpha), AndNot(alpha, sv)));
-      continue;
+  WithMaskWeights([&](const auto& weightsOf) {
+    for (; i + kBytes <= n; i += kBytes) {
+      V w = weightsOf(m + i);
+      V live = VOP(cmpgt_epi32)(w, one32);
+      if (NoLane(live)) continue;
+      V dv = Load(d + i), sv = Load(s + i);
+      if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
+        Store(d + i, Or(And(dv, alpha), AndNot(alpha, sv)));
+        continue;
+      }
+      w = And(w, live);
+      V wEven = Or(w, VOP(slli_epi32)(w, 16));
+      V dEven = And(dv, k.lowBytes), sEven = And(sv, k.lowBytes);
+      V sumEven = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dv, 8), k.op),
+                                 VOP(mullo_epi16)(VOP(sub_epi16)(sEven, dEven), wEven));
+      V dOdd = VOP(srli_epi16)(dv, 8), sOdd = VOP(srli_epi16)(sv, 8);
+      V sumOdd = VOP(add_epi16)(VOP(add_epi16)(And(dv, k.highBytes), k.op),
+                                VOP(mullo_epi16)(VOP(sub_epi16)(sOdd, dOdd), w));
+      Store(d + i, Or(VOP(srli_epi16)(sumEven, 8), And(sumOdd, k.highBytes)));
     }
-    w = And(w, live);
-    V wEven = Or(w, VOP(slli_epi32)(w, 16));
-    V dEven = And(dv, k.lowBytes), sEven = And(sv, k.lowBytes);
-    V sumEven = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dv, 8), k.op),
-                               VOP(mullo_epi16)(VOP(sub_epi16)(sEven, dEven), wEven));
-    V dOdd = VOP(srli_epi16)(dv, 8), sOdd = VOP(srli_epi16)(sv, 8);
-    V sumOdd = VOP(add_epi16)(VOP(add_epi16)(And(dv, k.highBytes), k.op),
-                              VOP(mullo_epi16)(VOP(sub_epi16)(sOdd, dOdd), w));
-    Store(d + i, Or(VOP(srli_epi16)(sumEven, 8), And(sumOdd, k.highBytes)));
-  }
+  });
   for (; i + 4 <= n; i += 4) pixf::MaskPx(d + i, s + i, g_MaskWeights[m[i]]);
 }
 

@@ -32,10 +32,17 @@ inline bool AllAlphaFull(V sv) {
   V a = _mm_and_si128(sv, _mm_set1_epi32(int(0xFF000000u)));
   return _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_set1_epi32(int(0xFF000000u)))) == 0xFFFF;
 }
-// The mask weights of a block, one 32-bit lane per pixel.
+// The mask weights of a block, one 32-bit lane per pixel, from the table
+// (SSE2 has no 32-bit minimum or maximum for computing them from the rule).
 constexpr unsigned kEveryLane = 0xFFFFu;
-inline V MaskWeightsOf(const uint8_t* m) {
-  return _mm_setr_epi32(g_MaskWeights[m[0]], g_MaskWeights[m[4]], g_MaskWeights[m[8]], g_MaskWeights[m[12]]);
+struct TableWeights {
+  V operator()(const uint8_t* m) const {
+    return _mm_setr_epi32(g_MaskWeights[m[0]], g_MaskWeights[m[4]], g_MaskWeights[m[8]], g_MaskWeights[m[12]]);
+  }
+};
+template <class Body>
+inline void WithMaskWeights(Body&& body) {
+  body(TableWeights());
 }
 #define VOP(name) _mm_##name
 #include "graphics/pixel_simd_impl.h"

@@ -20,14 +20,17 @@ constexpr size_t kPairs = 65536;
 // Mask bytes 0, 1, 2 give weights that leave a pixel (-5, 0, 1), byte 3 the
 // full weight; the others spread over 2..256.
 void SetMaskWeights() {
-  for (int i = 0; i < 256; i++) g_MaskWeights[i] = 2 + (i * 37) % 255;
-  g_MaskWeights[0] = -5, g_MaskWeights[1] = 0, g_MaskWeights[2] = 1, g_MaskWeights[3] = 256;
+  int32_t weights[256];
+  for (int i = 0; i < 256; i++) weights[i] = 2 + (i * 37) % 255;
+  weights[0] = -5, weights[1] = 0, weights[2] = 1, weights[3] = 256;
+  Blend_SetMaskWeights(weights);
 }
 
 class BlendRowsSimdTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
     std::memcpy(savedWeights_, g_MaskWeights, sizeof savedWeights_);
+    savedRule_ = g_MaskWeightRule;
     Pix_InitOps(1, 1);
     Blend_InitTables();
     ref_ = Blend_GetSetRows(0);
@@ -35,7 +38,7 @@ class BlendRowsSimdTest : public ::testing::TestWithParam<int> {
     if (!rows_) GTEST_SKIP() << "set not available on this machine";
     SetMaskWeights();
   }
-  void TearDown() override { std::memcpy(g_MaskWeights, savedWeights_, sizeof savedWeights_); }
+  void TearDown() override { Blend_SetMaskWeights(savedWeights_, savedRule_.set ? &savedRule_ : nullptr); }
 
   // Runs entry `e` of both tables over n bytes on copies of dst's first
   // `total` bytes (the bytes past n must stay); returns the first byte that
@@ -60,6 +63,7 @@ class BlendRowsSimdTest : public ::testing::TestWithParam<int> {
   const BlendRow* ref_ = nullptr;
   const BlendRow* rows_ = nullptr;
   int32_t savedWeights_[256];
+  MaskWeightRule savedRule_{};
 };
 
 // Runs of whole vector blocks and more: each run is one class of pixel.
@@ -165,6 +169,38 @@ TEST_P(BlendRowsSimdTest, EveryEntryMatchesScalarAtEveryLengthAndStart) {
           ASSERT_EQ(-1, bad) << Where(e, op, 0, start, bad, s.data() + off, d.data() + off) << " length " << px;
         }
     }
+}
+
+// Weights the compositor builds from a layer's mask level, gradient and
+// opacity carry their closed form, which the vector rows compute instead of
+// looking each weight up: every mask row gives the scalar row's bytes for
+// every mask byte at every position, over soft edges of every slope sign,
+// the hard edge (gradient 256) and the opacity's ends.
+TEST_P(BlendRowsSimdTest, MaskRowsFollowTheCompositorsWeightsOverEveryMaskByte) {
+  const int gradients[] = {-32768, -300, -2, -1, 0, 1, 2, 3, 127, 255, 256, 257, 1000, 32767};
+  const int levels[] = {0, 1, 100, 128, 255};
+  const int opacities[] = {0, 1, 128, 255, 256};
+  constexpr size_t kPx = 256 * 4 + 9;
+  std::mt19937 rng(7);
+  std::vector<uint8_t> s(kPx * 4), d(kPx * 4), m(kPx * 4), want, got;
+  for (size_t i = 0; i < s.size(); i++) s[i] = uint8_t(rng()), d[i] = uint8_t(rng()), m[i] = uint8_t(rng());
+  // Every mask byte at four positions of a vector block.
+  for (size_t k = 0; k < kPx; k++) m[k * 4] = uint8_t(k * 5 / 4 + k / 256);
+  for (int g : gradients)
+    for (int level : levels)
+      for (int op : opacities) {
+        Comp_BuildMaskWeights(level, g, op);
+        ASSERT_TRUE(g_MaskWeightRule.set);
+        for (size_t e = 2 * 40; e < size_t(kBlendRowCount); e++) {
+          size_t off = (e % 9) * 4;
+          long bad = Compare(e, d.data() + off, s.data() + off, m.data() + off, 256, (kPx - 9) * 4,
+                             (kPx - 9) * 4, want, got);
+          ASSERT_EQ(-1, bad) << "gradient " << g << " level " << level << " opacity " << op << " mask "
+                             << int(m[off + size_t(bad) / 4 * 4]) << " weight "
+                             << g_MaskWeights[m[off + size_t(bad) / 4 * 4]] << " "
+                             << Where(e, op, 0, off / 4, bad, s.data() + off, d.data() + off);
+        }
+      }
 }
 
 // The picked rows of the installed table are this machine's best set.

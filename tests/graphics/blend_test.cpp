@@ -102,7 +102,9 @@ TEST_F(BlendTest, EveryRowOverAllPairs) {
     dst0[i * 4 + 3] = uint8_t(i * 13);
     mask[i * 4] = uint8_t(i * 31 + 5);
   }
-  for (int i = 0; i < 256; i++) g_MaskWeights[i] = (i * 5) % 260 - 3;
+  int32_t weights[256];
+  for (int i = 0; i < 256; i++) weights[i] = (i * 5) % 260 - 3;
+  Blend_SetMaskWeights(weights);
   for (int kind = 0; kind < 4; kind++)
     for (int mode = 0; mode < 19; mode++)
       for (int op : kOps) {

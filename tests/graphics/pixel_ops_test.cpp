@@ -80,7 +80,9 @@ class PixelOpsTest : public ::testing::TestWithParam<int> {
     set_ = Pix_GetSet(GetParam());
     if (!set_) GTEST_SKIP() << "set not available on this machine";
     // Mask weights with negatives, 0, 1 and up to 256.
-    for (int i = 0; i < 256; i++) g_MaskWeights[i] = (i * 3) % 260 - 3;
+    int32_t weights[256];
+    for (int i = 0; i < 256; i++) weights[i] = (i * 3) % 260 - 3;
+    Blend_SetMaskWeights(weights);
   }
   const PixelOps* set_ = nullptr;
 };
@@ -206,8 +208,10 @@ TEST_P(PixelOpsTest, FillsAndCopy) {
 }
 
 TEST_P(PixelOpsTest, MaskRowRoundsTowardTheDestination) {
-  for (int i = 0; i < 256; i++) g_MaskWeights[i] = 128;
-  g_MaskWeights[1] = 1;
+  int32_t weights[256];
+  for (int i = 0; i < 256; i++) weights[i] = 128;
+  weights[1] = 1;
+  Blend_SetMaskWeights(weights);
   uint8_t d[8] = {11, 11, 11, 50, 200, 200, 200, 60};
   uint8_t s[8] = {10, 10, 10, 0, 0, 0, 0, 0};
   uint8_t m[8] = {0, 0, 0, 0, 1, 0, 0, 0};
