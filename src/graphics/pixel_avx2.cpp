@@ -129,46 +129,52 @@ inline V TableModeChannel(V s, V d) {
 // floor((s - 129) / 4). Over d <= 32 a bright source takes k from a table
 // of those 33 values, looked up with byte shuffles, and (s - 128) * k >> 15
 // is the high half of 2(s - 128) * k.
-struct SoftLightK {
-  V lo[2], hi[2];
-  int lo32, hi32;
+// Every constant of the soft light rows, in memory (filled once, by
+// Blend_FillAvx2Rows): the rows read them as operands, where constants built
+// in registers would be built again for every block.
+struct SoftLightConsts {
+  V lo[2], hi[2];  // k's low and high bytes for d = 0..15 and 16..31
+  V lo32, hi32;    // k's bytes at d = 32
+  V byte32, word128, word1, word33, word255, lowBytes, highBytes;
 };
-inline const SoftLightK& SoftLightKs() {
-  static const SoftLightK table = [] {
-    SoftLightK t;
-    alignas(32) uint8_t lo[2][32], hi[2][32];
-    for (int half = 0; half < 2; half++)
-      for (int i = 0; i < 32; i++) {
-        int k = Blend_SoftLightBrightK(16 * half + i % 16);
-        lo[half][i] = uint8_t(k), hi[half][i] = uint8_t(k >> 8);
-      }
-    for (int half = 0; half < 2; half++) t.lo[half] = Load(lo[half]), t.hi[half] = Load(hi[half]);
-    t.lo32 = Blend_SoftLightBrightK(32) & 255, t.hi32 = Blend_SoftLightBrightK(32) >> 8;
-    return t;
-  }();
-  return table;
+SoftLightConsts g_SoftLight;
+void FillSoftLightConsts() {
+  SoftLightConsts& c = g_SoftLight;
+  alignas(32) uint8_t lo[2][32], hi[2][32];
+  for (int half = 0; half < 2; half++)
+    for (int i = 0; i < 32; i++) {
+      int k = Blend_SoftLightBrightK(16 * half + i % 16);
+      lo[half][i] = uint8_t(k), hi[half][i] = uint8_t(k >> 8);
+    }
+  for (int half = 0; half < 2; half++) c.lo[half] = Load(lo[half]), c.hi[half] = Load(hi[half]);
+  int k32 = Blend_SoftLightBrightK(32);
+  c.lo32 = _mm256_set1_epi8(char(k32 & 255)), c.hi32 = _mm256_set1_epi8(char(k32 >> 8));
+  c.byte32 = _mm256_set1_epi8(32), c.word128 = Set1_16(128), c.word1 = Set1_16(1);
+  c.word33 = Set1_16(33), c.word255 = Set1_16(255);
+  c.lowBytes = Set1_32(0x00FF00FF), c.highBytes = Set1_32(int(0xFF00FF00u));
 }
-inline V SoftLightLanes(V s, V d, V k) {
-  V t = _mm256_sub_epi16(s, Set1_16(128));
+__attribute__((always_inline)) inline V SoftLightLanes(V s, V d, V k) {
+  const SoftLightConsts& c = g_SoftLight;
+  V t = _mm256_sub_epi16(s, c.word128);
   V low = _mm256_srai_epi16(t, 1);
-  V high = _mm256_srai_epi16(_mm256_sub_epi16(t, Set1_16(1)), 2);
+  V high = _mm256_srai_epi16(_mm256_sub_epi16(t, c.word1), 2);
   V dark = _mm256_mulhi_epu16(_mm256_add_epi16(t, t), k);
-  V bright = _mm256_cmpgt_epi16(t, Zero()), overDark = _mm256_cmpgt_epi16(Set1_16(33), d);
+  V bright = _mm256_cmpgt_epi16(t, Zero()), overDark = _mm256_cmpgt_epi16(c.word33, d);
   V step = _mm256_blendv_epi8(low, _mm256_blendv_epi8(high, dark, overDark), bright);
-  return _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(d, step), Zero()), Set1_16(255));
+  return _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(d, step), Zero()), c.word255);
 }
-inline V SoftLightBytes(V s, V d) {
-  const SoftLightK& K = SoftLightKs();
+// Inlined by force: as a call, each block spills its vectors around it.
+__attribute__((always_inline)) inline V SoftLightBytes(V s, V d) {
+  const SoftLightConsts& c = g_SoftLight;
   V bit4 = _mm256_slli_epi16(d, 3);  // each byte's bit 4 in its top bit
-  V is32 = _mm256_cmpeq_epi8(d, _mm256_set1_epi8(32));
-  V klo = _mm256_blendv_epi8(_mm256_shuffle_epi8(K.lo[0], d), _mm256_shuffle_epi8(K.lo[1], d), bit4);
-  V khi = _mm256_blendv_epi8(_mm256_shuffle_epi8(K.hi[0], d), _mm256_shuffle_epi8(K.hi[1], d), bit4);
-  klo = _mm256_blendv_epi8(klo, _mm256_set1_epi8(char(K.lo32)), is32);
-  khi = _mm256_blendv_epi8(khi, _mm256_set1_epi8(char(K.hi32)), is32);
-  const V lowBytes = Set1_32(0x00FF00FF), highBytes = Set1_32(int(0xFF00FF00u));
-  V kE = Or(And(klo, lowBytes), _mm256_slli_epi16(khi, 8));
-  V kO = Or(_mm256_srli_epi16(klo, 8), And(khi, highBytes));
-  V rE = SoftLightLanes(And(s, lowBytes), And(d, lowBytes), kE);
+  V is32 = _mm256_cmpeq_epi8(d, c.byte32);
+  V klo = _mm256_blendv_epi8(_mm256_shuffle_epi8(c.lo[0], d), _mm256_shuffle_epi8(c.lo[1], d), bit4);
+  V khi = _mm256_blendv_epi8(_mm256_shuffle_epi8(c.hi[0], d), _mm256_shuffle_epi8(c.hi[1], d), bit4);
+  klo = _mm256_blendv_epi8(klo, c.lo32, is32);
+  khi = _mm256_blendv_epi8(khi, c.hi32, is32);
+  V kE = Or(And(klo, c.lowBytes), _mm256_slli_epi16(khi, 8));
+  V kO = Or(_mm256_srli_epi16(klo, 8), And(khi, c.highBytes));
+  V rE = SoftLightLanes(And(s, c.lowBytes), And(d, c.lowBytes), kE);
   V rO = SoftLightLanes(_mm256_srli_epi16(s, 8), _mm256_srli_epi16(d, 8), kO);
   return Or(rE, _mm256_slli_epi16(rO, 8));
 }
@@ -189,7 +195,10 @@ inline V TableModeBytes(V s, V d) {
 
 }  // namespace
 
-void Blend_FillAvx2Rows(BlendRow* table) { FillBlendMode<0>(table); }
+void Blend_FillAvx2Rows(BlendRow* table) {
+  FillSoftLightConsts();
+  FillBlendMode<0>(table);
+}
 
 void Pix_FillAvx2Set(PixelOps* o) {
   Pix_FillSse2Set(o);  // slot 21 and the shared routines
