@@ -224,18 +224,13 @@ static void MaskKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int leve
   size_t i = 0;
   WithMaskWeights([&](const auto& weightsOf) {
     for (; i + kBytes <= n; i += kBytes) {
-      PrefetchAhead(m + i);
-      PrefetchAhead(s + i);
-      PrefetchAhead(d + i);
-      V w = weightsOf(m + i);
-      V live = VOP(cmpgt_epi32)(w, one32);
-      if (NoLane(live)) continue;
+      V w;
+      if (!MaskBlockWeights(weightsOf, d + i, s + i, m + i, one32, w)) continue;
       V dv = Load(d + i), sv = Load(s + i);
       if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
         Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
         continue;
       }
-      w = And(w, live);
       V fE, fO;
       ModeSplit<kMode, true>(sv, dv, k, fE, fO);
       Store(d + i, StepBy(dv, fE, fO, Or(w, VOP(slli_epi32)(w, 16)), w, k));
@@ -254,16 +249,12 @@ static void MaskAlphaKindRow(uint8_t* d, const uint8_t* s, const uint8_t* m, int
   size_t i = 0;
   WithMaskWeights([&](const auto& weightsOf) {
     for (; i + kBytes <= n; i += kBytes) {
-      PrefetchAhead(m + i);
-      PrefetchAhead(s + i);
-      PrefetchAhead(d + i);
-      V w = weightsOf(m + i);
-      V live = VOP(cmpgt_epi32)(w, one32);
-      if (NoLane(live)) continue;
+      V w;
+      if (!MaskBlockWeights(weightsOf, d + i, s + i, m + i, one32, w)) continue;
       V dv = Load(d + i), sv = Load(s + i);
       // Both factors fit the low 16 bits of their lane: one multiply-add
       // gives the 32-bit product.
-      V wide = VOP(madd_epi16)(And(w, live), VOP(add_epi32)(VOP(srli_epi32)(sv, 24), one32));
+      V wide = VOP(madd_epi16)(w, VOP(add_epi32)(VOP(srli_epi32)(sv, 24), one32));
       if (EveryLane(VOP(cmpeq_epi32)(wide, full32))) {
         Store(d + i, KeepAlpha(dv, ModeWhole<kMode, true>(sv, dv, k), k));
         continue;

@@ -144,12 +144,28 @@ static void AlphaRow(uint8_t* d, const uint8_t* s, int op, size_t n) {
 static inline bool NoLane(V m) { return VOP(movemask_epi8)(m) == 0; }
 static inline bool EveryLane(V m) { return unsigned(VOP(movemask_epi8)(m)) == kEveryLane; }
 
+// The weights of the mask block at m (one 32-bit lane per pixel) from
+// `weightsOf`, those of 1 or less made 0; false when every pixel of the
+// block is left, so that its pixels need not be read. The block's lines are
+// asked for ahead, as the alpha rows do.
+template <class Weights>
+static inline bool MaskBlockWeights(const Weights& weightsOf, const uint8_t* d, const uint8_t* s,
+                                    const uint8_t* m, V one32, V& w) {
+  PrefetchAhead(m);
+  PrefetchAhead(s);
+  PrefetchAhead(d);
+  V raw = weightsOf(m);
+  V live = VOP(cmpgt_epi32)(raw, one32);
+  if (NoLane(live)) return false;
+  w = And(raw, live);
+  return true;
+}
+
 // Slot 7: per-pixel weights from g_MaskWeights (the weight source of
 // WithMaskWeights, one 32-bit lane per pixel, defined by the including
-// file); weights of 1 or less
-// become 0, so that (d * 256 + 255) >> 8 leaves the pixel as it is. The
-// bytes are split by position as in AlphaStep; the alpha lane's weight is 0.
-// d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
+// file); weights of 1 or less become 0, so that (d * 256 + 255) >> 8 leaves
+// the pixel as it is. The bytes are split by position as in AlphaStep; the
+// alpha lane's weight is 0. d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
 // Blocks where every pixel is left are skipped before their pixels are
 // read; blocks of weight 256 take the source's colour.
 static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, size_t n) {
@@ -159,15 +175,13 @@ static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, s
   size_t i = 0;
   WithMaskWeights([&](const auto& weightsOf) {
     for (; i + kBytes <= n; i += kBytes) {
-      V w = weightsOf(m + i);
-      V live = VOP(cmpgt_epi32)(w, one32);
-      if (NoLane(live)) continue;
+      V w;
+      if (!MaskBlockWeights(weightsOf, d + i, s + i, m + i, one32, w)) continue;
       V dv = Load(d + i), sv = Load(s + i);
       if (EveryLane(VOP(cmpeq_epi32)(w, full32))) {
         Store(d + i, Or(And(dv, alpha), AndNot(alpha, sv)));
         continue;
       }
-      w = And(w, live);
       V wEven = Or(w, VOP(slli_epi32)(w, 16));
       V dEven = And(dv, k.lowBytes), sEven = And(sv, k.lowBytes);
       V sumEven = VOP(add_epi16)(VOP(add_epi16)(VOP(slli_epi16)(dv, 8), k.op),
