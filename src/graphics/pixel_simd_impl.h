@@ -165,9 +165,10 @@ static inline bool MaskBlockWeights(const Weights& weightsOf, const uint8_t* d, 
 // WithMaskWeights, one 32-bit lane per pixel, defined by the including
 // file); weights of 1 or less become 0, so that (d * 256 + 255) >> 8 leaves
 // the pixel as it is. The bytes are split by position as in AlphaStep; the
-// alpha lane's weight is 0. d * 256 + (s - d) * w + 255 lies in 0..65535: exact in wrapping lanes.
-// Blocks where every pixel is left are skipped before their pixels are
-// read; blocks of weight 256 take the source's colour.
+// alpha lane's weight is 0. d * 256 + (s - d) * w + 255 lies in 0..65535:
+// exact in wrapping lanes. Blocks where every pixel is left are skipped
+// before their pixels are read; blocks of weight 256 take the source's
+// colour.
 static void MaskFull(uint8_t* d, const uint8_t* s, const uint8_t* m, int, int, size_t n) {
   const AlphaConsts k(255);
   const V one32 = Set1_32(1), full32 = Set1_32(256);
