@@ -42,17 +42,18 @@ struct TableWeights {
 // The same weights computed from g_MaskWeightRule, about twice as fast as
 // the table in the mask rows. Each pixel's mask byte is the low byte of its
 // 32-bit lane; both products have 16-bit factors (the byte and the slope,
-// 1..256 and the opacity), so one multiply-add gives each.
+// 1..256 and the opacity), so one multiply-add gives each. The rule's x + 1
+// is taken as one sum, clamped to 1..256.
 struct RuleWeights {
-  V low = Set1_32(0xFF), top = Set1_32(255), one = Set1_32(1), slope, offset, opacity;
+  V low = Set1_32(0xFF), one = Set1_32(1), top = Set1_32(256), slope, offset, opacity;
   explicit RuleWeights(const MaskWeightRule& r)
-      : slope(Set1_32(r.slope & 0xFFFF)), offset(Set1_32(r.offset)), opacity(Set1_32(r.opacity)) {
-    __asm__("" : "+x"(low), "+x"(top), "+x"(one), "+x"(slope), "+x"(offset), "+x"(opacity));
+      : slope(Set1_32(r.slope & 0xFFFF)), offset(Set1_32(r.offset + 1)), opacity(Set1_32(r.opacity)) {
+    __asm__("" : "+x"(low), "+x"(one), "+x"(top), "+x"(slope), "+x"(offset), "+x"(opacity));
   }
   V operator()(const uint8_t* m) const {
     V x = _mm256_srai_epi32(_mm256_madd_epi16(And(Load(m), low), slope), 1);
-    x = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(x, offset), Zero()), top);
-    return _mm256_srli_epi32(_mm256_madd_epi16(_mm256_add_epi32(x, one), opacity), 8);
+    x = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(x, offset), one), top);
+    return _mm256_srli_epi32(_mm256_madd_epi16(x, opacity), 8);
   }
 };
 // Calls body with the weight source of this block loop: the rule where the
